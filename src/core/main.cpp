@@ -1,0 +1,25 @@
+// The entry routine: start up, make the world, play, shut down.
+#include "core/main_loop.h"
+#include "core/program.h"
+#include "core/startup.h"
+
+#include <cstdio>
+
+using namespace program;
+
+int main()
+{
+    // The console is the game's log: keep it live through pipes and files.
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+
+    std::printf("Starting Clodmere 0.68! Please note that this is mainly a debug window.\n");
+    startUp();
+
+    std::printf("Starting to Draw.\n");
+    al_set_target_bitmap(al_get_backbuffer(display));
+    al_start_timer(gameTimer);
+
+    runMainLoop();
+    shutDown();
+    return 0;
+}

@@ -1,0 +1,20 @@
+// Start-up: the library, the start window, input, the timer, the HUD font,
+// the player, a new game's record and the start menu, in that order.
+#pragma once
+
+// The game's own name and version; the library titles every window with it.
+constexpr const char *gameTitle = "Clodmere 0.68 - Since because pickles";
+
+constexpr const char *windowsFontPath = "C:\\Windows\\Fonts\\Arial.ttf";
+constexpr const char *fallbackFontPath = "./data/arial.ttf";
+constexpr int hudFontSize = 12;
+
+constexpr int startWindowWidth = 640;
+constexpr int startWindowHeight = 240;
+
+// Fills in every program-wide value. A failure prints its line and ends the
+// process with status 1, leaving what exists to the library's exit handler.
+void startUp();
+
+// Prints a start-up failure line and ends the process with status 1.
+[[noreturn]] void failStartUp(const char *line);

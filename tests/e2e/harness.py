@@ -1,0 +1,223 @@
+"""Drives the real game in a real X window: a private Xvfb, the game process
+with its console, its windows, clicks, keys, screenshots and the close button.
+
+Every wait polls a condition until a deadline; nothing waits a fixed time.
+"""
+
+import ctypes
+import os
+import queue
+import select
+import shutil
+import subprocess
+import tempfile
+import threading
+import time
+
+GAME_TITLE = "Clodmere 0.68 - Since because pickles"
+POLL_SECONDS = 0.02
+
+
+class HarnessError(AssertionError):
+    pass
+
+
+def wait_until(condition, timeout, what):
+    """Polls condition() until it returns something true; fails after timeout."""
+    deadline = time.monotonic() + timeout
+    while True:
+        result = condition()
+        if result:
+            return result
+        if time.monotonic() > deadline:
+            raise HarnessError(f"timed out after {timeout}s waiting for {what}")
+        time.sleep(POLL_SECONDS)
+
+
+class XServer:
+    """A private Xvfb on a free display number, 1920x1080 at depth 24."""
+
+    def __init__(self, width=1920, height=1080, timeout=20):
+        read_end, write_end = os.pipe()
+        self.process = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0",
+             f"{width}x{height}x24", "-nolisten", "tcp", "-noreset"],
+            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_end)
+        try:
+            number = b""
+            deadline = time.monotonic() + timeout
+            while not number.endswith(b"\n"):
+                remaining = deadline - time.monotonic()
+                ready, _, _ = select.select([read_end], [], [], max(remaining, 0))
+                if not ready:
+                    raise HarnessError("Xvfb did not report its display number")
+                chunk = os.read(read_end, 16)
+                if not chunk:
+                    raise HarnessError("Xvfb exited before it was ready")
+                number += chunk
+        except BaseException:
+            self.stop()
+            raise
+        finally:
+            os.close(read_end)
+        self.display = ":" + number.decode().strip()
+        self.env = dict(os.environ, DISPLAY=self.display)
+
+    def run(self, *args):
+        return subprocess.run(args, env=self.env, capture_output=True, text=True,
+                              timeout=30).stdout
+
+    def stop(self):
+        if self.process.poll() is None:
+            self.process.terminate()
+            try:
+                self.process.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                self.process.kill()
+                self.process.wait()
+
+    def windows(self, title=GAME_TITLE):
+        """Ids of the mapped windows with exactly this title."""
+        found = self.run("xdotool", "search", "--onlyvisible", "--name", f"^{title}$")
+        return [int(line) for line in found.split()]
+
+    def window_size(self, window):
+        info = self.run("xwininfo", "-id", str(window))
+        fields = dict(line.strip().split(":", 1) for line in info.splitlines()
+                      if line.strip().startswith(("Width:", "Height:")))
+        return int(fields["Width"]), int(fields["Height"])
+
+    def wait_for_window(self, size, timeout=20, title=GAME_TITLE):
+        """Waits for a window with this title and size; returns its id."""
+        def find():
+            for window in self.windows(title):
+                try:
+                    if self.window_size(window) == size:
+                        return window
+                except (KeyError, ValueError):
+                    pass  # gone between the search and the query
+            return None
+        return wait_until(find, timeout, f"a {size[0]}x{size[1]} window titled {title!r}")
+
+    def close_window(self, window):
+        """What a window manager's close button does: WM_DELETE_WINDOW."""
+        send_delete_window(self.display, window)
+
+    def screenshot(self, path):
+        from PIL import ImageGrab
+        image = ImageGrab.grab(xdisplay=self.display)
+        image.save(path)
+        return image
+
+
+class _ClientMessage(ctypes.Structure):
+    _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong),
+                ("send_event", ctypes.c_int), ("display", ctypes.c_void_p),
+                ("window", ctypes.c_ulong), ("message_type", ctypes.c_ulong),
+                ("format", ctypes.c_int), ("data", ctypes.c_long * 5)]
+
+
+class _XEvent(ctypes.Union):
+    _fields_ = [("client", _ClientMessage), ("pad", ctypes.c_long * 24)]
+
+
+def send_delete_window(display_name, window):
+    xlib = ctypes.cdll.LoadLibrary("libX11.so.6")
+    xlib.XOpenDisplay.restype = ctypes.c_void_p
+    xlib.XOpenDisplay.argtypes = [ctypes.c_char_p]
+    xlib.XInternAtom.restype = ctypes.c_ulong
+    xlib.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+    xlib.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int,
+                                ctypes.c_long, ctypes.POINTER(_XEvent)]
+    xlib.XFlush.argtypes = [ctypes.c_void_p]
+    xlib.XCloseDisplay.argtypes = [ctypes.c_void_p]
+
+    connection = xlib.XOpenDisplay(display_name.encode())
+    if not connection:
+        raise HarnessError(f"cannot open X display {display_name}")
+    try:
+        client_message = 33
+        event = _XEvent()
+        event.client.type = client_message
+        event.client.send_event = 1
+        event.client.window = window
+        event.client.message_type = xlib.XInternAtom(connection, b"WM_PROTOCOLS", 0)
+        event.client.format = 32
+        event.client.data[0] = xlib.XInternAtom(connection, b"WM_DELETE_WINDOW", 0)
+        event.client.data[1] = 0  # CurrentTime
+        if not xlib.XSendEvent(connection, window, 0, 0, ctypes.byref(event)):
+            raise HarnessError("XSendEvent failed")
+        xlib.XFlush(connection)
+    finally:
+        xlib.XCloseDisplay(connection)
+
+
+class Game:
+    """The game process, started in a scratch working directory.
+
+    Its console lines are collected as they arrive; with_data copies the
+    project's data/ there so that the fallback font path resolves.
+    """
+
+    def __init__(self, xserver, game_path, data_dir=None, workdir=None):
+        self._own_workdir = workdir is None
+        self.workdir = workdir or tempfile.mkdtemp(prefix="clodmere-e2e-")
+        if data_dir:
+            shutil.copytree(data_dir, os.path.join(self.workdir, "data"), dirs_exist_ok=True)
+        self.lines = []
+        self._arrived = queue.Queue()
+        self.process = subprocess.Popen(
+            [os.path.abspath(game_path)], cwd=self.workdir, env=xserver.env,
+            stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
+            text=True)
+        self._reader = threading.Thread(target=self._read_console, daemon=True)
+        self._reader.start()
+
+    def _read_console(self):
+        for line in self.process.stdout:
+            self._arrived.put(line.rstrip("\n"))
+        self._arrived.put(None)
+
+    def _drain(self, block_seconds):
+        try:
+            line = self._arrived.get(timeout=block_seconds)
+        except queue.Empty:
+            return False
+        while True:
+            if line is None:
+                return True
+            self.lines.append(line)
+            try:
+                line = self._arrived.get_nowait()
+            except queue.Empty:
+                return False
+
+    def wait_for_line(self, text, timeout=30):
+        """Waits until a console line equal to text has arrived."""
+        deadline = time.monotonic() + timeout
+        while text not in self.lines:
+            remaining = deadline - time.monotonic()
+            if remaining <= 0:
+                raise HarnessError(f"timed out waiting for console line {text!r}; "
+                                   f"got {self.lines!r}")
+            if self._drain(min(remaining, 0.5)) and text not in self.lines:
+                raise HarnessError(f"console closed before {text!r}; got {self.lines!r}")
+        return self.lines.index(text)
+
+    def wait_for_exit(self, timeout=30):
+        """Waits for the process to end; returns its exit status."""
+        try:
+            status = self.process.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            raise HarnessError(f"game still running after {timeout}s; got {self.lines!r}")
+        self._reader.join(timeout=timeout)
+        self._drain(0)
+        return status
+
+    def stop(self):
+        if self.process.poll() is None:
+            self.process.kill()
+            self.process.wait()
+        if self._own_workdir:
+            shutil.rmtree(self.workdir, ignore_errors=True)

@@ -1,0 +1,72 @@
+"""The real program in a real window: start-up lines, the titled game window,
+closing it with the close button, and the font fallback."""
+
+import argparse
+import os
+import subprocess
+import sys
+import tempfile
+import unittest
+
+from harness import Game, XServer
+
+GAME = None
+DATA = None
+
+GREETING = "Starting Clodmere 0.68! Please note that this is mainly a debug window."
+WINDOWS_FONT_MISSING = "Windows font C:\\Windows\\Fonts\\Arial.ttf not found, trying ./data/arial.ttf"
+NO_FONT = "Unable to find font, you cocked something up... dropping HUD elements :("
+SHUTDOWN = ["Destroying all that we worked so hard to create :(", "Quitting, Thanks for playing!"]
+
+
+class StartAndClose(unittest.TestCase):
+    def setUp(self):
+        self.xserver = XServer()
+        self.addCleanup(self.xserver.stop)
+
+    def start_game(self, with_data):
+        game = Game(self.xserver, GAME, data_dir=DATA if with_data else None)
+        self.addCleanup(game.stop)  # runs before the X server stops
+        return game
+
+    def play_and_close(self, game):
+        game.wait_for_line("Starting to Draw.")
+        window = self.xserver.wait_for_window((1440, 900))
+        self.xserver.close_window(window)
+        self.assertEqual(game.wait_for_exit(), 0)
+
+    def test_console_lines_in_order_and_clean_close(self):
+        game = self.start_game(with_data=True)
+        self.play_and_close(game)
+        self.assertEqual(game.lines, [
+            GREETING, "Initializing System", "Loading Font", WINDOWS_FONT_MISSING,
+            "Initializing Event Sources", "Initializing Player", "Starting to Draw.",
+        ] + SHUTDOWN)
+
+    def test_without_a_font_the_game_still_runs_and_closes(self):
+        game = self.start_game(with_data=False)
+        self.play_and_close(game)
+        self.assertEqual(game.lines, [
+            GREETING, "Initializing System", "Loading Font", WINDOWS_FONT_MISSING, NO_FONT,
+            "Initializing Event Sources", "Initializing Player", "Starting to Draw.",
+        ] + SHUTDOWN)
+
+
+class StartUpFailure(unittest.TestCase):
+    def test_without_an_x_server_the_display_fails_with_status_1(self):
+        env = {k: v for k, v in os.environ.items() if k != "DISPLAY"}
+        with tempfile.TemporaryDirectory() as workdir:
+            run = subprocess.run([os.path.abspath(GAME)], cwd=workdir, env=env,
+                                 capture_output=True, text=True, timeout=30)
+        self.assertEqual(run.returncode, 1)
+        self.assertEqual(run.stdout.splitlines(),
+                         [GREETING, "Initializing System", "Failed to create display!"])
+
+
+if __name__ == "__main__":
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--game", required=True)
+    parser.add_argument("--data", required=True)
+    args, rest = parser.parse_known_args()
+    GAME, DATA = args.game, args.data
+    unittest.main(argv=[sys.argv[0]] + rest, verbosity=2)

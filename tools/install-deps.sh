@@ -1,0 +1,28 @@
+#!/bin/sh
+# Installs the Debian packages that building, running and testing need, and
+# only those that are missing, so that a second run costs almost nothing.
+set -eu
+
+packages="g++ make cmake pkg-config
+liballegro5-dev liballegro-ttf5-dev liballegro-image5-dev
+googletest libgtest-dev libbenchmark-dev
+python3 python3-pil xvfb x11-utils xdotool"
+
+missing=""
+for package in $packages; do
+    status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
+    case "$status" in
+    *" installed") ;;
+    *) missing="$missing $package" ;;
+    esac
+done
+[ -z "$missing" ] && exit 0
+
+if [ "$(id -u)" != 0 ]; then
+    echo "Missing Debian packages:$missing (install them as root: apt-get install$missing)" >&2
+    exit 1
+fi
+echo "Installing$missing"
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -qq
+apt-get install -y -qq --no-install-recommends $missing
