@@ -2,8 +2,11 @@
 #include "core/main_loop.h"
 #include "core/program.h"
 #include "core/startup.h"
+#include "core/world_setup.h"
+#include "world/block.h"
 
 #include <cstdio>
+#include <memory>
 
 using namespace program;
 
@@ -14,6 +17,13 @@ int main()
 
     std::printf("Starting Clodmere 0.68! Please note that this is mainly a debug window.\n");
     startUp();
+
+    // The grid and the block-type table belong to this routine for the whole run.
+    std::unique_ptr<Block[]> grid = allocateWorldGrid();
+    Block blockTypes[blockTypeCount];
+    std::printf("Loading Blocks\n");
+    createBlockTypes(blockTypes);
+    gameState = loadOrGenerateWorld(gameState, grid.get(), blockTypes);
 
     std::printf("Starting to Draw.\n");
     al_set_target_bitmap(al_get_backbuffer(display));

@@ -16,6 +16,8 @@ DATA = None
 GREETING = "Starting Clodmere 0.68! Please note that this is mainly a debug window."
 WINDOWS_FONT_MISSING = "Windows font C:\\Windows\\Fonts\\Arial.ttf not found, trying ./data/arial.ttf"
 NO_FONT = "Unable to find font, you cocked something up... dropping HUD elements :("
+NEW_WORLD = ["Loading Blocks", "Generating a New World", "Clicked block coords: 0.000000x0.000000",
+             "Starting to Draw."]
 SHUTDOWN = ["Destroying all that we worked so hard to create :(", "Quitting, Thanks for playing!"]
 
 
@@ -40,7 +42,7 @@ class StartAndClose(unittest.TestCase):
         self.play_and_close(game)
         self.assertEqual(game.lines, [
             GREETING, "Initializing System", "Loading Font", WINDOWS_FONT_MISSING,
-            "Initializing Event Sources", "Initializing Player", "Starting to Draw.",
+            "Initializing Event Sources", "Initializing Player", *NEW_WORLD,
         ] + SHUTDOWN)
 
     def test_without_a_font_the_game_still_runs_and_closes(self):
@@ -48,7 +50,7 @@ class StartAndClose(unittest.TestCase):
         self.play_and_close(game)
         self.assertEqual(game.lines, [
             GREETING, "Initializing System", "Loading Font", WINDOWS_FONT_MISSING, NO_FONT,
-            "Initializing Event Sources", "Initializing Player", "Starting to Draw.",
+            "Initializing Event Sources", "Initializing Player", *NEW_WORLD,
         ] + SHUTDOWN)
 
 

@@ -1,0 +1,29 @@
+// The one save slot: the state record's stored form followed by every cell's,
+// 9,677,080 bytes, little-endian, no magic number or version.
+#pragma once
+
+#include "core/game_state.h"
+#include "world/block.h"
+
+constexpr const char *saveFileName = "ClodmereSave.wld";
+constexpr size_t saveFileSize = storedStateSize + worldCellCount * storedBlockSize;
+
+// Writes "ClodmereSave.wld" and prints "Saved the world!", or, when any step
+// fails, leaves the old file as it was and prints "Failed to save the world!".
+void saveWorld(const Block *grid, GameState state);
+
+// The same for any path.
+void saveWorldTo(const char *path, const Block *grid, GameState state);
+
+// The writing alone, silent: the whole file goes to path + ".tmp", is synced
+// and then renamed over path, so a failure at any point keeps the old file.
+bool writeWorldFile(const char *path, const Block *grid, const GameState &state);
+
+// Reads "ClodmereSave.wld" over the grid and returns the file's record, with
+// the caller's player bitmap and display size kept. A missing or damaged file
+// changes nothing but `loadFailed`, which comes back as 1. Prints one line.
+GameState loadWorld(Block *grid, GameState state, const Block blockTypes[blockTypeCount]);
+
+// The same for any path.
+GameState loadWorldFrom(const char *path, Block *grid, GameState state,
+                        const Block blockTypes[blockTypeCount]);

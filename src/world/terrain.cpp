@@ -1,0 +1,65 @@
+// Terrain generation. Exactly one rand() per cell in column-major order, the
+// sky and bottom rows included: the same seed must give the same world.
+#include "world/terrain.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+
+namespace {
+
+// Per-column counters of the two lower bands; they restart in every column.
+constexpr int grassChanceStart = 60;
+constexpr int dirtThresholdStart = 479;
+constexpr int stoneThresholdStart = 958;
+constexpr int goldThreshold = 240;
+constexpr double grassChanceScale = 1.67;
+
+int32_t deepBandType(int v, int dirtThreshold, int stoneThreshold)
+{
+    if (5 * v < dirtThreshold)
+        return blockDirt;
+    if (5 * v < stoneThreshold)
+        return blockStone;
+    if (dirtThreshold <= goldThreshold && v == 99)
+        return blockGold;
+    return blockDirt;
+}
+
+} // namespace
+
+void generateTerrainFromSeed(Block *grid, const Block blockTypes[blockTypeCount], unsigned seed)
+{
+    std::srand(seed);
+    for (size_t i = 0; i < worldCellCount; i++)
+        grid[i] = blockTypes[blockNull];
+
+    for (int column = 0; column < worldColumns; column++) {
+        int grassChance = grassChanceStart;
+        int dirtThreshold = dirtThresholdStart;
+        int stoneThreshold = stoneThresholdStart;
+        for (int row = 0; row < worldRows; row++) {
+            Block &cell = grid[cellIndex(column, row)];
+            int v = std::rand() % 100;
+            if (row <= lastSkyRow) {
+                copyBlockType(cell, blockTypes[blockAir]);
+            } else if (row <= lastGrassRow) {
+                copyBlockType(cell, blockTypes[v < grassChance * grassChanceScale ? blockGrass : blockDirt]);
+                grassChance--;
+            } else if (row <= lastDeepRow) {
+                copyBlockType(cell, blockTypes[deepBandType(v, dirtThreshold, stoneThreshold)]);
+                dirtThreshold--;
+                stoneThreshold -= 2;
+            }
+            cell.x = static_cast<float>(column * cellSize);
+            cell.y = static_cast<float>(row * cellSize);
+        }
+    }
+    // The generator has always closed with this line, worded like a click's.
+    std::printf("Clicked block coords: %fx%f\n", grid[0].x, grid[0].y);
+}
+
+void generateTerrain(Block *grid, const Block blockTypes[blockTypeCount])
+{
+    generateTerrainFromSeed(grid, blockTypes, static_cast<unsigned>(std::time(nullptr)));
+}

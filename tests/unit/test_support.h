@@ -1,0 +1,40 @@
+// Helpers shared by the unit tests: a scratch directory, captured console
+// output, block tables with recognisable tiles, the library started once.
+#pragma once
+
+#include "core/game_state.h"
+#include "world/block.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+// A fresh directory, removed with everything in it when the object goes.
+class ScratchDirectory {
+public:
+    ScratchDirectory();
+    ~ScratchDirectory();
+    ScratchDirectory(const ScratchDirectory &) = delete;
+    ScratchDirectory &operator=(const ScratchDirectory &) = delete;
+    std::string path(const std::string &name = "") const;
+
+private:
+    std::string root;
+};
+
+// Runs `work` with the working directory changed to `directory`.
+void inDirectory(const std::string &directory, const std::function<void()> &work);
+
+// Runs `work` and returns what it printed on standard output.
+std::string consoleOutputOf(const std::function<void()> &work);
+
+// A block-type table whose tiles are distinct made-up handles, for code that
+// only passes tiles along; `tileBase` tells two tables apart.
+void makeFakeBlockTypes(Block blockTypes[blockTypeCount], uintptr_t tileBase = 0x1000);
+
+// The library's system part, started once for tests that create bitmaps.
+void startAllegroOnce();
+
+std::vector<unsigned char> readFileBytes(const std::string &path);
+void writeFileBytes(const std::string &path, const std::vector<unsigned char> &bytes);
+bool fileExists(const std::string &path);
