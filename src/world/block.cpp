@@ -64,14 +64,6 @@ void createBlockTypes(Block blockTypes[blockTypeCount])
     underground.bitmap = tiles[blockNull];
 }
 
-void copyBlockType(Block &cell, const Block &entry)
-{
-    std::memcpy(cell.name, entry.name, sizeof cell.name);
-    cell.type = entry.type;
-    cell.bitmap = entry.bitmap;
-    cell.passable = entry.passable;
-}
-
 void encodeBlock(const Block &block, unsigned char out[storedBlockSize])
 {
     std::memcpy(out + StoredBlock::name, block.name, sizeof block.name);
@@ -83,9 +75,8 @@ void encodeBlock(const Block &block, unsigned char out[storedBlockSize])
     putF32LE(out + StoredBlock::y, block.y);
 }
 
-Block decodeBlock(const unsigned char in[storedBlockSize], const Block blockTypes[blockTypeCount])
+void decodeBlock(const unsigned char in[storedBlockSize], const Block blockTypes[blockTypeCount], Block &block)
 {
-    Block block;
     std::memcpy(block.name, in + StoredBlock::name, sizeof block.name);
     block.type = getI32LE(in + StoredBlock::type);
     block.bitmap = blockTypes[block.type].bitmap;
@@ -93,5 +84,4 @@ Block decodeBlock(const unsigned char in[storedBlockSize], const Block blockType
     std::memcpy(block.paddingAfterPassable, in + StoredBlock::paddingAfterPassable, 3);
     block.x = getF32LE(in + StoredBlock::x);
     block.y = getF32LE(in + StoredBlock::y);
-    return block;
 }

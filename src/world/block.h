@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 
 struct ALLEGRO_BITMAP;
@@ -59,7 +60,13 @@ void createBlockTypes(Block blockTypes[blockTypeCount]);
 
 // Turns a cell into another type: name, type, tile and passability come from
 // the entry, the cell keeps its position.
-void copyBlockType(Block &cell, const Block &entry);
+inline void copyBlockType(Block &cell, const Block &entry)
+{
+    std::memcpy(cell.name, entry.name, sizeof cell.name);
+    cell.type = entry.type;
+    cell.bitmap = entry.bitmap;
+    cell.passable = entry.passable;
+}
 
 constexpr size_t storedBlockSize = 28;
 
@@ -67,9 +74,9 @@ constexpr size_t storedBlockSize = 28;
 // outside the running program.
 void encodeBlock(const Block &block, unsigned char out[storedBlockSize]);
 
-// Reads a cell's stored form, giving it the tile of its type. The type must
-// already be known to lie within 0 to 6.
-Block decodeBlock(const unsigned char in[storedBlockSize], const Block blockTypes[blockTypeCount]);
+// Reads a cell's stored form into `block`, giving it the tile of its type.
+// The type must already be known to lie within 0 to 6.
+void decodeBlock(const unsigned char in[storedBlockSize], const Block blockTypes[blockTypeCount], Block &block);
 
 // Where the type number sits in a stored cell, for checks before decoding.
 constexpr size_t storedBlockTypeOffset = 8;

@@ -7,8 +7,8 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <memory>
 #include <string>
-#include <vector>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -16,11 +16,15 @@
 
 namespace {
 
-std::vector<unsigned char> encodeWorld(const Block *grid, const GameState &state)
+// A whole file's bytes. Left uninitialised: every byte is written or read
+// before it is used, and zeroing 9 MB would cost as much as reading them.
+using FileBytes = std::unique_ptr<unsigned char[]>;
+
+FileBytes encodeWorld(const Block *grid, const GameState &state)
 {
-    std::vector<unsigned char> bytes(saveFileSize);
-    encodeGameState(state, bytes.data());
-    unsigned char *cell = bytes.data() + storedStateSize;
+    FileBytes bytes(new unsigned char[saveFileSize]);
+    encodeGameState(state, bytes.get());
+    unsigned char *cell = bytes.get() + storedStateSize;
     for (size_t i = 0; i < worldCellCount; i++, cell += storedBlockSize)
         encodeBlock(grid[i], cell);
     return bytes;
@@ -53,42 +57,41 @@ void syncDirectoryOf(const std::string &path)
     }
 }
 
-enum class ReadOutcome { read, missing, damaged };
-
 // Reads a whole regular file if it has exactly the save file's length.
-ReadOutcome readSaveFile(const char *path, std::vector<unsigned char> &bytes)
+LoadOutcome readSaveFile(const char *path, FileBytes &bytes)
 {
     int fd = open(path, O_RDONLY | O_CLOEXEC);
     if (fd < 0)
-        return ReadOutcome::missing;
+        return LoadOutcome::missing;
     struct stat info;
     if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         close(fd);
-        return ReadOutcome::missing;
+        return LoadOutcome::missing;
     }
     // One byte more than a save holds, so that a longer file shows itself.
-    bytes.resize(saveFileSize + 1);
+    const size_t capacity = saveFileSize + 1;
+    bytes.reset(new unsigned char[capacity]);
     size_t total = 0;
-    while (total < bytes.size()) {
-        ssize_t got = read(fd, bytes.data() + total, bytes.size() - total);
+    while (total < capacity) {
+        ssize_t got = read(fd, bytes.get() + total, capacity - total);
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0) {
             close(fd);
-            return ReadOutcome::damaged;
+            return LoadOutcome::damaged;
         }
         if (got == 0)
             break;
         total += static_cast<size_t>(got);
     }
     close(fd);
-    return total == saveFileSize ? ReadOutcome::read : ReadOutcome::damaged;
+    return total == saveFileSize ? LoadOutcome::loaded : LoadOutcome::damaged;
 }
 
 // Every cell's type must index the block-type table.
-bool cellTypesAreValid(const std::vector<unsigned char> &bytes)
+bool cellTypesAreValid(const unsigned char *bytes)
 {
-    const unsigned char *cell = bytes.data() + storedStateSize;
+    const unsigned char *cell = bytes + storedStateSize;
     for (size_t i = 0; i < worldCellCount; i++, cell += storedBlockSize) {
         int32_t type = getI32LE(cell + storedBlockTypeOffset);
         if (type < 0 || type >= blockTypeCount)
@@ -101,12 +104,12 @@ bool cellTypesAreValid(const std::vector<unsigned char> &bytes)
 
 bool writeWorldFile(const char *path, const Block *grid, const GameState &state)
 {
-    std::vector<unsigned char> bytes = encodeWorld(grid, state);
+    FileBytes bytes = encodeWorld(grid, state);
     std::string temporaryPath = std::string(path) + ".tmp";
     int fd = open(temporaryPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0)
         return false;
-    bool written = writeAll(fd, bytes.data(), bytes.size()) && fsync(fd) == 0;
+    bool written = writeAll(fd, bytes.get(), saveFileSize) && fsync(fd) == 0;
     bool closed = close(fd) == 0;
     if (!written || !closed || rename(temporaryPath.c_str(), path) != 0) {
         unlink(temporaryPath.c_str());
@@ -126,25 +129,40 @@ void saveWorldTo(const char *path, const Block *grid, GameState state)
 
 void saveWorld(const Block *grid, GameState state) { saveWorldTo(saveFileName, grid, state); }
 
+LoadOutcome readWorldFile(const char *path, Block *grid, GameState &state,
+                          const Block blockTypes[blockTypeCount])
+{
+    FileBytes bytes;
+    LoadOutcome outcome = readSaveFile(path, bytes);
+    if (outcome != LoadOutcome::loaded)
+        return outcome;
+    if (!cellTypesAreValid(bytes.get()))
+        return LoadOutcome::damaged;
+
+    state = takeStoredState(bytes.get(), state);
+    const unsigned char *cell = bytes.get() + storedStateSize;
+    for (size_t i = 0; i < worldCellCount; i++, cell += storedBlockSize)
+        decodeBlock(cell, blockTypes, grid[i]);
+    return LoadOutcome::loaded;
+}
+
 GameState loadWorldFrom(const char *path, Block *grid, GameState state,
                         const Block blockTypes[blockTypeCount])
 {
-    std::vector<unsigned char> bytes;
-    ReadOutcome outcome = readSaveFile(path, bytes);
-    if (outcome == ReadOutcome::read && !cellTypesAreValid(bytes))
-        outcome = ReadOutcome::damaged;
-    if (outcome != ReadOutcome::read) {
-        std::printf(outcome == ReadOutcome::missing ? "No save found\n" : "Save file is damaged\n");
+    switch (readWorldFile(path, grid, state, blockTypes)) {
+    case LoadOutcome::loaded:
+        std::printf("Loaded the world!\n");
+        break;
+    case LoadOutcome::missing:
+        std::printf("No save found\n");
         state.loadFailed = 1;
-        return state;
+        break;
+    case LoadOutcome::damaged:
+        std::printf("Save file is damaged\n");
+        state.loadFailed = 1;
+        break;
     }
-
-    GameState loaded = takeStoredState(bytes.data(), state);
-    const unsigned char *cell = bytes.data() + storedStateSize;
-    for (size_t i = 0; i < worldCellCount; i++, cell += storedBlockSize)
-        grid[i] = decodeBlock(cell, blockTypes);
-    std::printf("Loaded the world!\n");
-    return loaded;
+    return state;
 }
 
 GameState loadWorld(Block *grid, GameState state, const Block blockTypes[blockTypeCount])

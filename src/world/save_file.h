@@ -24,6 +24,12 @@ bool writeWorldFile(const char *path, const Block *grid, const GameState &state)
 // changes nothing but `loadFailed`, which comes back as 1. Prints one line.
 GameState loadWorld(Block *grid, GameState state, const Block blockTypes[blockTypeCount]);
 
+enum class LoadOutcome { loaded, missing, damaged };
+
+// The reading alone, silent. Only a loaded file changes the grid and `state`.
+LoadOutcome readWorldFile(const char *path, Block *grid, GameState &state,
+                          const Block blockTypes[blockTypeCount]);
+
 // The same for any path.
 GameState loadWorldFrom(const char *path, Block *grid, GameState state,
                         const Block blockTypes[blockTypeCount]);

@@ -28,18 +28,18 @@ int32_t deepBandType(int v, int dirtThreshold, int stoneThreshold)
 
 } // namespace
 
-void generateTerrainFromSeed(Block *grid, const Block blockTypes[blockTypeCount], unsigned seed)
+void fillTerrain(Block *grid, const Block blockTypes[blockTypeCount], unsigned seed)
 {
     std::srand(seed);
-    for (size_t i = 0; i < worldCellCount; i++)
-        grid[i] = blockTypes[blockNull];
-
     for (int column = 0; column < worldColumns; column++) {
         int grassChance = grassChanceStart;
         int dirtThreshold = dirtThresholdStart;
         int stoneThreshold = stoneThresholdStart;
         for (int row = 0; row < worldRows; row++) {
+            // Every cell starts as NULL, the type the bottom row keeps. One
+            // pass instead of a separate fill: the result is the same.
             Block &cell = grid[cellIndex(column, row)];
+            cell = blockTypes[blockNull];
             int v = std::rand() % 100;
             if (row <= lastSkyRow) {
                 copyBlockType(cell, blockTypes[blockAir]);
@@ -55,6 +55,11 @@ void generateTerrainFromSeed(Block *grid, const Block blockTypes[blockTypeCount]
             cell.y = static_cast<float>(row * cellSize);
         }
     }
+}
+
+void generateTerrainFromSeed(Block *grid, const Block blockTypes[blockTypeCount], unsigned seed)
+{
+    fillTerrain(grid, blockTypes, seed);
     // The generator has always closed with this line, worded like a click's.
     std::printf("Clicked block coords: %fx%f\n", grid[0].x, grid[0].y);
 }

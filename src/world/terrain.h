@@ -11,6 +11,9 @@ void generateTerrain(Block *grid, const Block blockTypes[blockTypeCount]);
 // The same with a given seed: one seed always gives the same world.
 void generateTerrainFromSeed(Block *grid, const Block blockTypes[blockTypeCount], unsigned seed);
 
+// The filling alone, without the console line.
+void fillTerrain(Block *grid, const Block blockTypes[blockTypeCount], unsigned seed);
+
 // The bands by row.
 constexpr int lastSkyRow = 120;
 constexpr int lastGrassRow = 180;

@@ -107,7 +107,8 @@ TEST(BlockStoredForm, EveryByteButTheHandleSurvivesAndTheTileComesFromTheTable)
         std::memcpy(bytes + 8, &type, 4); // this host is little-endian, as the file is
         std::memset(bytes + 12, 0, 4);
 
-        Block cell = decodeBlock(bytes, types);
+        Block cell;
+        decodeBlock(bytes, types, cell);
         EXPECT_EQ(cell.bitmap, types[type].bitmap);
         unsigned char again[storedBlockSize];
         encodeBlock(cell, again);
