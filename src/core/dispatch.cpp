@@ -1,14 +1,21 @@
 // The dispatch table of the main loop.
 #include "core/dispatch.h"
 
-GameState dispatchEvent(const ALLEGRO_EVENT &event, GameState state, bool &needsRedraw)
+#include "player/keyboard.h"
+#include "player/movement.h"
+
+GameState dispatchEvent(const ALLEGRO_EVENT &event, GameState state, PlayContext &play, bool &needsRedraw)
 {
     switch (event.type) {
+    case ALLEGRO_EVENT_KEY_DOWN:
+    case ALLEGRO_EVENT_KEY_UP:
+        return handleKeyEvent(event, state);
     case ALLEGRO_EVENT_TIMER:
+        // Only the game timer is registered, so every timer event is a tick.
+        state = updatePlayer(state, play.grid, play.tickCount, play.jumpEndTick);
         needsRedraw = true;
-        break;
+        return state;
     default:
-        break;
+        return state;
     }
-    return state;
 }

@@ -3,9 +3,18 @@
 #pragma once
 
 #include "core/game_state.h"
+#include "world/block.h"
 
 #include <allegro5/events.h>
 
+// What the entry routine owns for the whole run and lends to the handlers.
+struct PlayContext {
+    Block *grid;
+    const Block *blockTypes;
+    int32_t tickCount;   // ticks handled so far
+    int32_t jumpEndTick; // the tick at which the current jump's rise ends
+};
+
 // Returns the handler's new state; a timer tick also marks a frame as due.
 // Event types without a handler change nothing.
-GameState dispatchEvent(const ALLEGRO_EVENT &event, GameState state, bool &needsRedraw);
+GameState dispatchEvent(const ALLEGRO_EVENT &event, GameState state, PlayContext &play, bool &needsRedraw);

@@ -29,7 +29,8 @@ int main()
     al_set_target_bitmap(al_get_backbuffer(display));
     al_start_timer(gameTimer);
 
-    runMainLoop();
+    PlayContext play{grid.get(), blockTypes, 0, 0};
+    runMainLoop(play);
     shutDown();
     return 0;
 }

@@ -3,6 +3,7 @@
 
 #include "core/dispatch.h"
 #include "core/program.h"
+#include "view/world_view.h"
 
 #include <cstdio>
 
@@ -10,18 +11,18 @@ using namespace program;
 
 namespace {
 
-void drawFrame()
+// Holding lets the library batch the many small draws of one frame.
+void drawFrame(const Block *grid)
 {
-    // Holding lets the library batch the many small draws of one frame.
     al_hold_bitmap_drawing(true);
-    al_clear_to_color(al_map_rgb(0, 0, 0));
+    drawWorldView(grid, gameState);
     al_hold_bitmap_drawing(false);
     al_flip_display();
 }
 
 } // namespace
 
-void runMainLoop()
+void runMainLoop(PlayContext &play)
 {
     bool needsRedraw = true; // the first frame follows the first event
     for (;;) {
@@ -30,11 +31,11 @@ void runMainLoop()
         if (currentEvent.type == ALLEGRO_EVENT_DISPLAY_CLOSE)
             break;
 
-        gameState = dispatchEvent(currentEvent, gameState, needsRedraw);
+        gameState = dispatchEvent(currentEvent, gameState, play, needsRedraw);
 
         // Frames are skipped, never ticks: draw only once the queue is drained.
         if (needsRedraw && al_is_event_queue_empty(eventQueue)) {
-            drawFrame();
+            drawFrame(play.grid);
             needsRedraw = false;
         }
     }

@@ -36,23 +36,35 @@ constexpr size_t y = 24;
 
 std::unique_ptr<Block[]> allocateWorldGrid() { return std::unique_ptr<Block[]>(new Block[worldCellCount]()); }
 
+// The six tiles are sub-bitmaps of one sheet: held drawing batches only
+// consecutive draws from one parent bitmap, so a frame of mixed tiles then
+// goes out in one batch. Each tile sits in a one-pixel frame of its own
+// colour, so that a stretched draw never samples a neighbour's colour.
+constexpr int tileFrame = 1;
+constexpr int sheetCellSize = tileSize + 2 * tileFrame;
+
 void createBlockTypes(Block blockTypes[blockTypeCount])
 {
+    const int tiledCount = static_cast<int>(std::size(tiledTypes));
+    ALLEGRO_BITMAP *sheet = al_create_bitmap(sheetCellSize * tiledCount, sheetCellSize);
     ALLEGRO_BITMAP *tiles[std::size(tiledTypes)];
-    for (auto &tile : tiles)
-        tile = al_create_bitmap(tileSize, tileSize);
+    for (int type = 0; type < tiledCount; type++)
+        tiles[type] = al_create_sub_bitmap(sheet, sheetCellSize * type + tileFrame, tileFrame, tileSize, tileSize);
 
-    for (int type = 0; type < static_cast<int>(std::size(tiledTypes)); type++) {
+    al_set_target_bitmap(sheet);
+    for (int type = 0; type < tiledCount; type++) {
         const BlockTypeSpec &spec = tiledTypes[type];
         Block &entry = blockTypes[type];
         std::memset(&entry, 0, sizeof entry);
         std::strncpy(entry.name, spec.name, sizeof entry.name);
         entry.type = type;
         entry.passable = spec.passable;
-        al_set_target_bitmap(tiles[type]);
+        al_set_clipping_rectangle(sheetCellSize * type, 0, sheetCellSize, sheetCellSize);
         al_clear_to_color(al_map_rgb(spec.red, spec.green, spec.blue));
         entry.bitmap = tiles[type];
     }
+    al_reset_clipping_rectangle();
+    al_set_target_bitmap(tiles[blockGold]); // where the last tile's fill leaves it
 
     // "Underground" cut to the field's eight bytes, with no terminator: files
     // written by every version of the game hold exactly these bytes.

@@ -10,7 +10,9 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <stdexcept>
 
+#include <sys/mman.h>
 #include <unistd.h>
 
 ScratchDirectory::ScratchDirectory()
@@ -86,3 +88,40 @@ void writeFileBytes(const std::string &path, const std::vector<unsigned char> &b
 }
 
 bool fileExists(const std::string &path) { return std::filesystem::exists(path); }
+
+namespace {
+constexpr size_t guardBytes = 4 << 20; // more than a few columns either way
+}
+
+GuardedGrid::GuardedGrid()
+{
+    size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
+    size_t gridBytes = (worldCellCount * sizeof(Block) + page - 1) / page * page;
+    mappingSize = guardBytes + gridBytes + guardBytes;
+    mapping = mmap(nullptr, mappingSize, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (mapping == MAP_FAILED)
+        throw std::runtime_error("cannot map a guarded grid");
+    char *start = static_cast<char *>(mapping) + guardBytes;
+    mprotect(start, gridBytes, PROT_READ | PROT_WRITE);
+    // The grid ends exactly where the upper guard begins.
+    cells = reinterpret_cast<Block *>(start + gridBytes - worldCellCount * sizeof(Block));
+}
+
+GuardedGrid::~GuardedGrid() { munmap(mapping, mappingSize); }
+
+void fillWithAir(Block *grid, const Block blockTypes[blockTypeCount])
+{
+    for (int column = 0; column < worldColumns; column++) {
+        for (int row = 0; row < worldRows; row++) {
+            Block &cell = grid[cellIndex(column, row)];
+            cell = blockTypes[blockAir];
+            cell.x = 10.0f * column;
+            cell.y = 10.0f * row;
+        }
+    }
+}
+
+void setCell(Block *grid, const Block blockTypes[blockTypeCount], int column, int row, int32_t type)
+{
+    copyBlockType(grid[cellIndex(column, row)], blockTypes[type]);
+}

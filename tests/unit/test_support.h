@@ -38,3 +38,26 @@ void startAllegroOnce();
 std::vector<unsigned char> readFileBytes(const std::string &path);
 void writeFileBytes(const std::string &path, const std::vector<unsigned char> &bytes);
 bool fileExists(const std::string &path);
+
+// A world grid with inaccessible memory on both sides, so that a read just
+// outside it ends the test with a fault instead of passing unnoticed.
+class GuardedGrid {
+public:
+    GuardedGrid();
+    ~GuardedGrid();
+    GuardedGrid(const GuardedGrid &) = delete;
+    GuardedGrid &operator=(const GuardedGrid &) = delete;
+    Block *get() const { return cells; }
+    Block &at(int column, int row) const { return cells[cellIndex(column, row)]; }
+
+private:
+    void *mapping;
+    size_t mappingSize;
+    Block *cells;
+};
+
+// Fills a grid with Air everywhere, each cell with its own position.
+void fillWithAir(Block *grid, const Block blockTypes[blockTypeCount]);
+
+// Turns one cell into another type, keeping its position.
+void setCell(Block *grid, const Block blockTypes[blockTypeCount], int column, int row, int32_t type);
