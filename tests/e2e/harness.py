@@ -9,6 +9,7 @@ import os
 import queue
 import select
 import shutil
+import sys
 import subprocess
 import tempfile
 import threading
@@ -104,11 +105,22 @@ class XServer:
         """What a window manager's close button does: WM_DELETE_WINDOW."""
         send_delete_window(self.display, window)
 
-    def screenshot(self, path):
+    def screenshot(self, path=None):
+        """The whole screen as an RGB image, saved to path if given."""
         from PIL import ImageGrab
-        image = ImageGrab.grab(xdisplay=self.display)
-        image.save(path)
+        image = ImageGrab.grab(xdisplay=self.display).convert("RGB")
+        if path:
+            image.save(path)
         return image
+
+    def focus(self, window):
+        self.run("xdotool", "windowfocus", "--sync", str(window))
+
+    def key_down(self, key):
+        self.run("xdotool", "keydown", key)
+
+    def key_up(self, key):
+        self.run("xdotool", "keyup", key)
 
 
 class _ClientMessage(ctypes.Structure):
@@ -221,3 +233,29 @@ class Game:
             self.process.wait()
         if self._own_workdir:
             shutil.rmtree(self.workdir, ignore_errors=True)
+
+
+def find_colour_box(image, colour, region=None):
+    """The bounding box (left, top, right, bottom) of the pixels of exactly
+    this colour, inside region if given; None when there are none."""
+    from PIL import Image, ImageChops
+    crop = image.crop(region) if region else image
+    difference = ImageChops.difference(crop.convert("RGB"), Image.new("RGB", crop.size, colour))
+    red, green, blue = difference.split()
+    largest = ImageChops.lighter(ImageChops.lighter(red, green), blue)
+    box = largest.point(lambda v: 255 if v == 0 else 0).getbbox()
+    if box and region:
+        box = (box[0] + region[0], box[1] + region[1], box[2] + region[0], box[3] + region[1])
+    return box
+
+
+def test_main(module_globals):
+    """Runs a test module's unittest cases with --game and --data given."""
+    import argparse
+    import unittest
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--game", required=True)
+    parser.add_argument("--data", required=True)
+    args, rest = parser.parse_known_args()
+    module_globals["GAME"], module_globals["DATA"] = args.game, args.data
+    unittest.main(module=module_globals["__name__"], argv=[sys.argv[0]] + rest, verbosity=2)

@@ -1,14 +1,12 @@
 """The real program in a real window: start-up lines, the titled game window,
 closing it with the close button, and the font fallback."""
 
-import argparse
 import os
 import subprocess
-import sys
 import tempfile
 import unittest
 
-from harness import Game, XServer
+from harness import Game, XServer, test_main
 
 GAME = None
 DATA = None
@@ -66,9 +64,4 @@ class StartUpFailure(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--game", required=True)
-    parser.add_argument("--data", required=True)
-    args, rest = parser.parse_known_args()
-    GAME, DATA = args.game, args.data
-    unittest.main(argv=[sys.argv[0]] + rest, verbosity=2)
+    test_main(globals())
