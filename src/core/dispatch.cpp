@@ -2,6 +2,7 @@
 #include "core/dispatch.h"
 
 #include "player/keyboard.h"
+#include "player/mouse_button.h"
 #include "player/movement.h"
 
 GameState dispatchEvent(const ALLEGRO_EVENT &event, GameState state, PlayContext &play, bool &needsRedraw)
@@ -10,6 +11,8 @@ GameState dispatchEvent(const ALLEGRO_EVENT &event, GameState state, PlayContext
     case ALLEGRO_EVENT_KEY_DOWN:
     case ALLEGRO_EVENT_KEY_UP:
         return handleKeyEvent(event, state);
+    case ALLEGRO_EVENT_MOUSE_BUTTON_DOWN:
+        return handleMouseButton(event, play.grid, play.blockTypes, state);
     case ALLEGRO_EVENT_TIMER:
         // Only the game timer is registered, so every timer event is a tick.
         state = updatePlayer(state, play.grid, play.tickCount, play.jumpEndTick);

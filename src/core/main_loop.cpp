@@ -3,6 +3,7 @@
 
 #include "core/dispatch.h"
 #include "core/program.h"
+#include "view/hud.h"
 #include "view/world_view.h"
 
 #include <cstdio>
@@ -12,10 +13,12 @@ using namespace program;
 namespace {
 
 // Holding lets the library batch the many small draws of one frame.
-void drawFrame(const Block *grid)
+void drawFrame(const PlayContext &play)
 {
     al_hold_bitmap_drawing(true);
-    drawWorldView(grid, gameState);
+    drawWorldView(play.grid, gameState);
+    if (hudEnabled)
+        drawHud(gameState, play.blockTypes, hudFont, hudButtonBitmap, hudBarBitmap);
     al_hold_bitmap_drawing(false);
     al_flip_display();
 }
@@ -35,7 +38,7 @@ void runMainLoop(PlayContext &play)
 
         // Frames are skipped, never ticks: draw only once the queue is drained.
         if (needsRedraw && al_is_event_queue_empty(eventQueue)) {
-            drawFrame(play.grid);
+            drawFrame(play);
             needsRedraw = false;
         }
     }

@@ -2,6 +2,7 @@
 #include "core/startup.h"
 
 #include "core/program.h"
+#include "view/hud_layout.h"
 #include "view/start_menu.h"
 
 #include <allegro5/allegro_ttf.h>
@@ -16,7 +17,6 @@ namespace {
 constexpr double tickSeconds = 1.0 / 60.0;
 constexpr int playerBitmapWidth = 10;
 constexpr int playerBitmapHeight = 20;
-constexpr int hudButtonSize = 40;
 constexpr int hudBarHeight = 10;
 
 // Creates a bitmap filled with one colour; it is left as the target.

@@ -7,8 +7,33 @@
 #include <allegro5/allegro.h>
 #include <allegro5/allegro_font.h>
 
-// Destroys the start window in `display` and puts the game display there,
-// registered with `queue`. Returns the state with the chosen display size.
-// Closing the start window ends the process with status 1.
+// Waits for clicks in the start window in `display`. On New World or Load
+// World it destroys the start window, puts the game display in `display`,
+// registered with `queue`, and returns the state with the chosen size (and
+// `loadSavedWorld` set for Load World). Closing the start window prints
+// "Quitting." and ends the process with status 1, as does a game display
+// that cannot be created.
 GameState runStartMenu(GameState state, ALLEGRO_FONT *font, ALLEGRO_DISPLAY *&display,
                        ALLEGRO_EVENT_QUEUE *queue, ALLEGRO_EVENT event);
+
+// Draws the whole menu to the current target and flips. Without a font only
+// the faces are drawn.
+void drawStartMenu(ALLEGRO_BITMAP *menuButtonBitmap, ALLEGRO_FONT *font);
+
+// What the menu has chosen so far.
+struct MenuSelection {
+    int32_t width;
+    int32_t height;
+    bool fullScreen;
+};
+
+enum class MenuOutcome { stay, newWorld, loadWorld };
+
+// One click at (x, y) in start-window pixels: a resolution button changes
+// the selection and prints its line; New World and Load World end the menu.
+MenuOutcome clickStartMenu(MenuSelection &selection, int x, int y);
+
+// The game display's size: the selection's, or for full screen the monitor
+// rectangle's, which reaches one past its last pixel each way.
+void gameDisplaySize(const MenuSelection &selection, const ALLEGRO_MONITOR_INFO &monitor, int32_t &width,
+                     int32_t &height);

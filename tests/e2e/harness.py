@@ -113,6 +113,16 @@ class XServer:
             image.save(path)
         return image
 
+    def click(self, x, y, button=1):
+        """A press and release at (x, y). Allegro takes a click's position
+        from the last pointer motion, so the pointer always moves onto it."""
+        self.run("xdotool", "mousemove", str(x + 1), str(y + 1))
+        self.run("xdotool", "mousemove", str(x), str(y))
+        self.run("xdotool", "click", str(button))
+
+    def key(self, key):
+        self.run("xdotool", "key", key)
+
     def focus(self, window):
         self.run("xdotool", "windowfocus", "--sync", str(window))
 
@@ -205,16 +215,17 @@ class Game:
             except queue.Empty:
                 return False
 
-    def wait_for_line(self, text, timeout=30):
-        """Waits until a console line equal to text has arrived."""
+    def wait_for_line(self, text, timeout=30, count=1):
+        """Waits until `count` console lines equal to text have arrived;
+        returns the index of the first."""
         deadline = time.monotonic() + timeout
-        while text not in self.lines:
+        while self.lines.count(text) < count:
             remaining = deadline - time.monotonic()
             if remaining <= 0:
-                raise HarnessError(f"timed out waiting for console line {text!r}; "
+                raise HarnessError(f"timed out waiting for console line {text!r} (x{count}); "
                                    f"got {self.lines!r}")
-            if self._drain(min(remaining, 0.5)) and text not in self.lines:
-                raise HarnessError(f"console closed before {text!r}; got {self.lines!r}")
+            if self._drain(min(remaining, 0.5)) and self.lines.count(text) < count:
+                raise HarnessError(f"console closed before {text!r} (x{count}); got {self.lines!r}")
         return self.lines.index(text)
 
     def wait_for_exit(self, timeout=30):
@@ -231,8 +242,32 @@ class Game:
         if self.process.poll() is None:
             self.process.kill()
             self.process.wait()
+        self._reader.join(timeout=10)
+        self.process.stdout.close()
         if self._own_workdir:
             shutil.rmtree(self.workdir, ignore_errors=True)
+
+
+START_WINDOW = (640, 240)
+MENU_BUTTONS = {"1200x700": (90, 70), "1440x900": (240, 70), "1680x1050": (390, 70),
+                "Fullscreen": (540, 70), "New World": (255, 180), "Load World": (375, 180)}
+
+
+def wait_for_start_menu(xserver, game):
+    """The start window shows before the game listens to it: input is taken
+    only once the line after the event sources' registration has come."""
+    game.wait_for_line("Initializing Player")
+    return xserver.wait_for_window(START_WINDOW)
+
+
+def start_game(xserver, game, choices=("New World",), size=(1440, 900)):
+    """Clicks the start menu's buttons in order, the last being New World or
+    Load World, waits for the world, and returns the game window's id."""
+    wait_for_start_menu(xserver, game)
+    for choice in choices:
+        xserver.click(*MENU_BUTTONS.get(choice, choice))
+    game.wait_for_line("Starting to Draw.")
+    return xserver.wait_for_window(size)
 
 
 def find_colour_box(image, colour, region=None):

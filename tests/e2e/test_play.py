@@ -1,13 +1,17 @@
-"""Playing in the real window: the first frames of a new world, and walking."""
+"""Playing in the real window: the first frames of a new world, walking,
+digging and placing next to the player, and saving from the HUD."""
 
+import os
 import unittest
 
-from harness import Game, XServer, find_colour_box, test_main, wait_until
+from harness import Game, XServer, find_colour_box, start_game, test_main, wait_until
 
 GAME = None
 DATA = None
 
 SKY = (125, 125, 255)
+GRASS = (0, 255, 0)
+DUG = (0, 0, 0)
 PLAYER = (0, 125, 125)
 WINDOW = (0, 0, 1440, 900)  # no window manager: the window sits at the origin
 
@@ -18,8 +22,11 @@ class NewWorld(unittest.TestCase):
         self.addCleanup(self.xserver.stop)
         self.game = Game(self.xserver, GAME, data_dir=DATA)
         self.addCleanup(self.game.stop)
-        self.game.wait_for_line("Starting to Draw.")
-        self.window = self.xserver.wait_for_window((1440, 900))
+        self.window = start_game(self.xserver, self.game)
+
+    def tearDown(self):
+        self.xserver.close_window(self.window)
+        self.assertEqual(self.game.wait_for_exit(), 0)
 
     def player_box(self, shot=None):
         return find_colour_box(shot or self.xserver.screenshot(), PLAYER, WINDOW)
@@ -41,8 +48,30 @@ class NewWorld(unittest.TestCase):
             self.xserver.key_up("Right")
         self.assertEqual(moved[2] - moved[0], 10)
 
-        self.xserver.close_window(self.window)
-        self.assertEqual(self.game.wait_for_exit(), 0)
+    def test_dig_and_place_beside_the_player_after_it_lands(self):
+        # Landed on row 121 at (30, 1190): the view is centred vertically and
+        # the grass row starts at screen y 470; column 5 is at screen x 50.
+        # The grass row shows at screen y 470 only while the player stands on it.
+        def landed():
+            shot = self.xserver.screenshot()
+            return self.player_box(shot) == (30, 450, 40, 470) and shot.getpixel((35, 475)) == GRASS
+        wait_until(landed, 30, "the player to land")
+        target = (55, 475)
+        self.assertEqual(self.xserver.screenshot().getpixel(target), GRASS)
+
+        self.xserver.click(*target)
+        self.game.wait_for_line("Clicked block coords: 50.000000x1210.000000")
+        wait_until(lambda: self.xserver.screenshot().getpixel(target) == DUG, 10, "the cell dug out")
+
+        self.xserver.focus(self.window)
+        self.xserver.key("2")  # Grass: the slot that holds the dug block
+        self.xserver.click(*target, button=3)
+        wait_until(lambda: self.xserver.screenshot().getpixel(target) == GRASS, 10, "the grass put back")
+        self.game.wait_for_line("Clicked block coords: 50.000000x1210.000000", count=2)
+
+        self.xserver.click(1440 - 80, 900 - 10)  # the Save face
+        self.game.wait_for_line("Saved the world!")
+        self.assertEqual(os.path.getsize(os.path.join(self.game.workdir, "ClodmereSave.wld")), 9677080)
 
 
 if __name__ == "__main__":

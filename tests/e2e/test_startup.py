@@ -6,7 +6,7 @@ import subprocess
 import tempfile
 import unittest
 
-from harness import Game, XServer, test_main
+from harness import Game, XServer, start_game, test_main, wait_for_start_menu
 
 GAME = None
 DATA = None
@@ -30,8 +30,7 @@ class StartAndClose(unittest.TestCase):
         return game
 
     def play_and_close(self, game):
-        game.wait_for_line("Starting to Draw.")
-        window = self.xserver.wait_for_window((1440, 900))
+        window = start_game(self.xserver, game)
         self.xserver.close_window(window)
         self.assertEqual(game.wait_for_exit(), 0)
 
@@ -50,6 +49,14 @@ class StartAndClose(unittest.TestCase):
             GREETING, "Initializing System", "Loading Font", WINDOWS_FONT_MISSING, NO_FONT,
             "Initializing Event Sources", "Initializing Player", *NEW_WORLD,
         ] + SHUTDOWN)
+
+
+    def test_closing_the_start_window_quits_with_status_1(self):
+        game = self.start_game(with_data=True)
+        start_window = wait_for_start_menu(self.xserver, game)
+        self.xserver.close_window(start_window)
+        self.assertEqual(game.wait_for_exit(), 1)
+        self.assertEqual(game.lines[-2:], ["Initializing Player", "Quitting."])
 
 
 class StartUpFailure(unittest.TestCase):

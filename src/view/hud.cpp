@@ -1,0 +1,74 @@
+// The heads-up display, drawn in a fixed order.
+#include "view/hud.h"
+
+#include "view/hud_layout.h"
+
+#include <cstdio>
+
+namespace {
+
+// Each line is formatted into a buffer this long; a position far outside
+// the world (only a damaged save holds one) is cut, not overflowed.
+constexpr int hudLineLength = 28;
+
+constexpr int barFromBottom = 60;
+constexpr int upperLineFromBottom = 40;
+constexpr int lowerLineFromBottom = 20;
+constexpr int positionColumnX = 10;
+constexpr int leftCountX = 150;
+constexpr int rightCountX = 250;
+constexpr int markerBeforeText = 12; // the marker sits in front of the count's digit...
+constexpr int markerBelowText = 2;   // ...and a little below the text's top
+constexpr int labelBelowFace = 5;
+
+void drawLine(ALLEGRO_FONT *font, int x, int y, int flags, ALLEGRO_COLOR colour, const char *format, double value)
+{
+    char line[hudLineLength];
+    std::snprintf(line, sizeof line, format, value);
+    al_draw_text(font, colour, static_cast<float>(x), static_cast<float>(y), flags, line);
+}
+
+void drawCount(ALLEGRO_FONT *font, int x, int y, ALLEGRO_COLOR colour, const char *format, int32_t count)
+{
+    char line[hudLineLength];
+    std::snprintf(line, sizeof line, format, count);
+    al_draw_text(font, colour, static_cast<float>(x), static_cast<float>(y), ALLEGRO_ALIGN_LEFT, line);
+}
+
+void drawButton(ALLEGRO_FONT *font, ALLEGRO_BITMAP *face, int faceX, int faceY, const char *label)
+{
+    al_draw_bitmap(face, static_cast<float>(faceX), static_cast<float>(faceY), 0);
+    al_draw_text(font, al_map_rgb(0, 0, 0), static_cast<float>(faceX + hudButtonSize / 2),
+                 static_cast<float>(faceY + labelBelowFace), ALLEGRO_ALIGN_CENTRE, label);
+}
+
+} // namespace
+
+void drawHud(GameState state, const Block blockTypes[blockTypeCount], ALLEGRO_FONT *font,
+             ALLEGRO_BITMAP *buttonFace, ALLEGRO_BITMAP *bar)
+{
+    const int width = state.screenWidth, height = state.screenHeight;
+    const int upperY = height - upperLineFromBottom, lowerY = height - lowerLineFromBottom;
+    const ALLEGRO_COLOR white = al_map_rgb(255, 255, 255);
+
+    al_draw_bitmap(bar, 0, static_cast<float>(height - barFromBottom), 0);
+    drawLine(font, positionColumnX, upperY, ALLEGRO_ALIGN_LEFT, white, "Player X: %.1f", state.playerX);
+    drawLine(font, positionColumnX, lowerY, ALLEGRO_ALIGN_LEFT, white, "Player Y: %.1f", state.playerY);
+    drawCount(font, leftCountX, upperY, white, "1) Dirt: %d", state.inventory[0]);
+    drawCount(font, rightCountX, upperY, white, "2) Grass: %d", state.inventory[1]);
+    drawCount(font, leftCountX, lowerY, white, "3) Stone: %d", state.inventory[2]);
+    drawCount(font, rightCountX, lowerY, white, "4) Gold: %d", state.inventory[3]);
+
+    // Slots 1 to 4 sit left-right, top-bottom; any other selection, which
+    // only a damaged save holds, shows no marker.
+    if (state.selectedBlock >= 1 && state.selectedBlock <= inventorySlots) {
+        const int slot = state.selectedBlock - 1;
+        const int textX = slot % 2 == 0 ? leftCountX : rightCountX;
+        const int textY = slot < 2 ? upperY : lowerY;
+        al_draw_bitmap(blockTypes[blockDirt + slot].bitmap, static_cast<float>(textX - markerBeforeText),
+                       static_cast<float>(textY + markerBelowText), 0);
+    }
+
+    drawButton(font, buttonFace, width - loadButtonFromRight, height - hudButtonFromBottom, "Load");
+    drawButton(font, buttonFace, width - saveButtonFromRight, height - hudButtonFromBottom, "Save");
+}

@@ -1,0 +1,87 @@
+"""The start menu in the real window: its click areas, the display sizes,
+Fullscreen, and Load World with and without a save file."""
+
+import os
+import shutil
+import tempfile
+import unittest
+
+from harness import Game, XServer, start_game, test_main
+
+GAME = None
+DATA = None
+
+SAVE_SIZE = 9677080
+
+
+class StartMenu(unittest.TestCase):
+    def setUp(self):
+        self.xserver = XServer()
+        self.addCleanup(self.xserver.stop)
+
+    def launch(self, workdir=None):
+        game = Game(self.xserver, GAME, data_dir=DATA, workdir=workdir)
+        self.addCleanup(game.stop)
+        return game
+
+    def close(self, game, window):
+        self.xserver.close_window(window)
+        self.assertEqual(game.wait_for_exit(), 0)
+
+    def menu_lines(self, game):
+        start = game.lines.index("Initializing Player") + 1
+        return game.lines[start:game.lines.index("Loading Blocks")]
+
+    def test_click_areas_are_strict_and_load_world_stops_short_of_its_face(self):
+        game = self.launch()
+        # (50, 50) is the first face's corner; (415, 180) is on Load World's
+        # face but outside its area. Neither does anything.
+        window = start_game(self.xserver, game, [(50, 50), (51, 51), (415, 180), "New World"],
+                            size=(1200, 700))
+        self.assertEqual(self.menu_lines(game), ["Selected Resolution: 1200x700!"])
+        self.assertIn("Generating a New World", game.lines)
+        self.close(game, window)
+
+    def test_each_preset_size_and_the_last_choice_decides(self):
+        for choices, size in [(["1680x1050"], (1680, 1050)),
+                              (["Fullscreen", "1200x700", "1200x700"], (1200, 700)),
+                              (["1680x1050", "1440x900"], (1440, 900))]:
+            with self.subTest(choices=choices):
+                game = self.launch()
+                window = start_game(self.xserver, game, choices + ["New World"], size=size)
+                self.assertEqual(self.menu_lines(game),
+                                 [f"Selected Resolution: {choice}!" for choice in choices])
+                self.close(game, window)
+
+    def test_fullscreen_is_a_frameless_window_one_pixel_larger_than_the_monitor(self):
+        game = self.launch()
+        window = start_game(self.xserver, game, ["1200x700", "Fullscreen", "New World"],
+                            size=(1921, 1081))
+        self.close(game, window)
+
+    def test_load_world_without_and_then_with_a_save_file(self):
+        workdir = tempfile.mkdtemp(prefix="clodmere-e2e-")
+        self.addCleanup(shutil.rmtree, workdir, True)
+
+        game = self.launch(workdir)
+        window = start_game(self.xserver, game, ["Load World"])
+        lines = game.lines
+        at = lines.index("Loading a saved world")
+        self.assertEqual(lines[at:at + 4], ["Loading a saved world", "No save found",
+                                            "Error Loading, making a new world instead.",
+                                            "Clicked block coords: 0.000000x0.000000"])
+        # Save from the HUD's Save face.
+        self.xserver.click(1440 - 80, 900 - 10)
+        game.wait_for_line("Saved the world!")
+        self.assertEqual(os.path.getsize(os.path.join(workdir, "ClodmereSave.wld")), SAVE_SIZE)
+        self.close(game, window)
+
+        game = self.launch(workdir)
+        window = start_game(self.xserver, game, ["Fullscreen", "Load World"], size=(1921, 1081))
+        at = game.lines.index("Loading a saved world")
+        self.assertEqual(game.lines[at:at + 2], ["Loading a saved world", "Loaded the world!"])
+        self.close(game, window)
+
+
+if __name__ == "__main__":
+    test_main(globals())
