@@ -234,10 +234,14 @@ TEST_F(MouseButton, LoadReplacesTheStateOrChangesNothing)
 {
     ScratchDirectory scratch;
     inDirectory(scratch.path(), [&] {
-        // A damaged file: nothing changes but the lines.
-        writeFileBytes(saveFileName, std::vector<unsigned char>(100, 0));
+        // No file, then a damaged one: nothing changes but the lines.
         state.inventory[0] = 7;
+        state.keys[keyLeft] = 1;
         std::vector<unsigned char> gridBefore = storedGrid(), stateBefore = storedState();
+        EXPECT_EQ(press(1439, 899), clickedLine(171, 163) + "No save found\nError Loading\n");
+        EXPECT_EQ(storedGrid(), gridBefore);
+        EXPECT_EQ(storedState(), stateBefore);
+        writeFileBytes(saveFileName, std::vector<unsigned char>(100, 0));
         EXPECT_EQ(press(1439, 899), clickedLine(171, 163) + "Save file is damaged\nError Loading\n");
         EXPECT_EQ(storedGrid(), gridBefore);
         EXPECT_EQ(storedState(), stateBefore);
@@ -251,6 +255,7 @@ TEST_F(MouseButton, LoadReplacesTheStateOrChangesNothing)
         setCell(grid.get(), types, 5, 5, blockGold);
         press(1439, 899);
         EXPECT_EQ(state.inventory[0], 7);
+        EXPECT_EQ(state.keys[keyLeft], 1);
         EXPECT_EQ(state.selectedBlock, saved.selectedBlock);
         EXPECT_EQ(state.playerX, 1000.0f);
         EXPECT_EQ(typeAt(5, 5), blockAir);
