@@ -2,7 +2,7 @@
 #include "core/startup.h"
 
 #include "core/program.h"
-#include "view/hud_layout.h"
+#include "view/bitmaps.h"
 #include "view/start_menu.h"
 
 #include <allegro5/allegro_ttf.h>
@@ -15,18 +15,6 @@ using namespace program;
 namespace {
 
 constexpr double tickSeconds = 1.0 / 60.0;
-constexpr int playerBitmapWidth = 10;
-constexpr int playerBitmapHeight = 20;
-constexpr int hudBarHeight = 10;
-
-// Creates a bitmap filled with one colour; it is left as the target.
-ALLEGRO_BITMAP *createFilledBitmap(int width, int height, ALLEGRO_COLOR colour)
-{
-    ALLEGRO_BITMAP *bitmap = al_create_bitmap(width, height);
-    al_set_target_bitmap(bitmap);
-    al_clear_to_color(colour);
-    return bitmap;
-}
 
 void loadHudFont()
 {
@@ -83,13 +71,11 @@ void startUp()
     al_register_event_source(eventQueue, al_get_keyboard_event_source());
 
     std::printf("Initializing Player\n");
-    ALLEGRO_BITMAP *playerBitmap =
-        createFilledBitmap(playerBitmapWidth, playerBitmapHeight, al_map_rgb(0, 125, 125));
-    gameState = newGameState(playerBitmap);
+    gameState = newGameState(createPlayerBitmap());
 
-    hudButtonBitmap = createFilledBitmap(hudButtonSize, hudButtonSize, al_map_rgb(165, 165, 165));
+    hudButtonBitmap = createHudButtonBitmap();
 
     gameState = runStartMenu(gameState, hudFont, display, eventQueue, currentEvent);
 
-    hudBarBitmap = createFilledBitmap(gameState.screenWidth, hudBarHeight, al_map_rgb(0, 0, 0));
+    hudBarBitmap = createHudBarBitmap(gameState.screenWidth);
 }

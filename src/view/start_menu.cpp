@@ -2,6 +2,7 @@
 #include "view/start_menu.h"
 
 #include "core/startup.h"
+#include "view/bitmaps.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -53,14 +54,6 @@ void waitForMenuEvent(ALLEGRO_EVENT_QUEUE *queue, ALLEGRO_EVENT &event)
     al_wait_for_event(queue, &event);
     if (event.type == ALLEGRO_EVENT_DISPLAY_CLOSE)
         quitFromMenu();
-}
-
-ALLEGRO_BITMAP *createMenuButtonBitmap()
-{
-    ALLEGRO_BITMAP *face = al_create_bitmap(menuButtonWidth, menuButtonHeight);
-    al_set_target_bitmap(face);
-    al_clear_to_color(al_map_rgb(165, 165, 165));
-    return face;
 }
 
 } // namespace
@@ -122,7 +115,8 @@ void drawStartMenu(ALLEGRO_BITMAP *menuButtonBitmap, ALLEGRO_FONT *font)
 GameState runStartMenu(GameState state, ALLEGRO_FONT *font, ALLEGRO_DISPLAY *&display,
                        ALLEGRO_EVENT_QUEUE *queue, ALLEGRO_EVENT event)
 {
-    ALLEGRO_BITMAP *menuButtonBitmap = createMenuButtonBitmap();
+    ALLEGRO_BITMAP *menuButtonBitmap =
+        createFilledBitmap(menuButtonWidth, menuButtonHeight, al_map_rgb(165, 165, 165));
     // A monitor that cannot be queried leaves Fullscreen at the chosen size.
     ALLEGRO_MONITOR_INFO monitor = {0, 0, state.screenWidth - 1, state.screenHeight - 1};
     bool monitorKnown = al_get_monitor_info(0, &monitor);
