@@ -1,8 +1,15 @@
 # A thin layer over CMake: set-up, build, run, test, benchmark.
 BUILD_DIR := build
+# The hardening build: clang with AddressSanitizer and UndefinedBehaviorSanitizer,
+# and the libFuzzer targets.
+SANITIZE_DIR := build-sanitize
 JOBS := $(shell nproc)
+FUZZ_SECONDS ?= 60
+SOAK_EVENTS ?= 1000000
+export UBSAN_OPTIONS := print_stacktrace=1
+export ASAN_OPTIONS := detect_leaks=1
 
-.PHONY: all deps run test bench clean
+.PHONY: all deps run test sanitize bench fuzz soak clean
 
 all: deps $(BUILD_DIR)/CMakeCache.txt
 	cmake --build $(BUILD_DIR) -j $(JOBS)
@@ -18,8 +25,26 @@ $(BUILD_DIR)/CMakeCache.txt:
 run: all
 	./$(BUILD_DIR)/clodmere
 
-test: all
+test: all sanitize
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+	cd $(SANITIZE_DIR) && ctest --output-on-failure -j $(JOBS)
+
+sanitize: deps $(SANITIZE_DIR)/CMakeCache.txt
+	cmake --build $(SANITIZE_DIR) -j $(JOBS) --target unit_tests clodmere-replay fuzz_load fuzz_script
+
+$(SANITIZE_DIR)/CMakeCache.txt:
+	cmake -S . -B $(SANITIZE_DIR) -DCMAKE_CXX_COMPILER=clang++ -DCLODMERE_SANITIZE=ON -DCLODMERE_FUZZ=ON
+
+# Each fuzzer for FUZZ_SECONDS (make fuzz FUZZ_SECONDS=600).
+fuzz: sanitize
+	cd $(SANITIZE_DIR)/tests/fuzz && for target in load script; do \
+	  ./fuzz_$$target -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+	    -artifact_prefix=artifacts/$$target- corpus-$$target ../../../tests/fuzz/corpus/$$target || exit 1; \
+	done
+
+# A million random events over generated and damaged worlds, sanitizers on.
+soak: sanitize
+	/usr/bin/python3 tools/soak.py --tool $(SANITIZE_DIR)/clodmere-replay --events $(SOAK_EVENTS)
 
 # The display benchmarks need an X server: without one, a private Xvfb.
 bench: all
@@ -30,4 +55,4 @@ else
 endif
 
 clean:
-	rm -rf $(BUILD_DIR)
+	rm -rf $(BUILD_DIR) $(SANITIZE_DIR)

@@ -3,7 +3,7 @@
 # only those that are missing, so that a second run costs almost nothing.
 set -eu
 
-packages="g++ make cmake pkg-config
+packages="g++ make cmake pkg-config clang libclang-rt-14-dev
 liballegro5-dev liballegro-ttf5-dev liballegro-image5-dev
 googletest libgtest-dev libbenchmark-dev
 python3 python3-pil xvfb x11-utils xdotool"

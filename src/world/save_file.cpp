@@ -57,8 +57,9 @@ void syncDirectoryOf(const std::string &path)
     }
 }
 
-// Reads a whole regular file if it has exactly the save file's length.
-LoadOutcome readSaveFile(const char *path, FileBytes &bytes)
+// Reads a regular file, up to one byte more than a save holds so that a
+// longer file shows itself; `size` is what arrived.
+LoadOutcome readSaveFile(const char *path, FileBytes &bytes, size_t &size)
 {
     int fd = open(path, O_RDONLY | O_CLOEXEC);
     if (fd < 0)
@@ -68,7 +69,6 @@ LoadOutcome readSaveFile(const char *path, FileBytes &bytes)
         close(fd);
         return LoadOutcome::missing;
     }
-    // One byte more than a save holds, so that a longer file shows itself.
     const size_t capacity = saveFileSize + 1;
     bytes.reset(new unsigned char[capacity]);
     size_t total = 0;
@@ -85,7 +85,8 @@ LoadOutcome readSaveFile(const char *path, FileBytes &bytes)
         total += static_cast<size_t>(got);
     }
     close(fd);
-    return total == saveFileSize ? LoadOutcome::loaded : LoadOutcome::damaged;
+    size = total;
+    return LoadOutcome::loaded;
 }
 
 // Every cell's type must index the block-type table.
@@ -129,21 +130,27 @@ void saveWorldTo(const char *path, const Block *grid, GameState state)
 
 void saveWorld(const Block *grid, GameState state) { saveWorldTo(saveFileName, grid, state); }
 
+LoadOutcome decodeWorld(const unsigned char *bytes, size_t size, Block *grid, GameState &state,
+                        const Block blockTypes[blockTypeCount])
+{
+    if (size != saveFileSize || !cellTypesAreValid(bytes))
+        return LoadOutcome::damaged;
+    state = takeStoredState(bytes, state);
+    const unsigned char *cell = bytes + storedStateSize;
+    for (size_t i = 0; i < worldCellCount; i++, cell += storedBlockSize)
+        decodeBlock(cell, blockTypes, grid[i]);
+    return LoadOutcome::loaded;
+}
+
 LoadOutcome readWorldFile(const char *path, Block *grid, GameState &state,
                           const Block blockTypes[blockTypeCount])
 {
     FileBytes bytes;
-    LoadOutcome outcome = readSaveFile(path, bytes);
+    size_t size = 0;
+    LoadOutcome outcome = readSaveFile(path, bytes, size);
     if (outcome != LoadOutcome::loaded)
         return outcome;
-    if (!cellTypesAreValid(bytes.get()))
-        return LoadOutcome::damaged;
-
-    state = takeStoredState(bytes.get(), state);
-    const unsigned char *cell = bytes.get() + storedStateSize;
-    for (size_t i = 0; i < worldCellCount; i++, cell += storedBlockSize)
-        decodeBlock(cell, blockTypes, grid[i]);
-    return LoadOutcome::loaded;
+    return decodeWorld(bytes.get(), size, grid, state, blockTypes);
 }
 
 GameState loadWorldFrom(const char *path, Block *grid, GameState state,

@@ -30,6 +30,10 @@ enum class LoadOutcome { loaded, missing, damaged };
 LoadOutcome readWorldFile(const char *path, Block *grid, GameState &state,
                           const Block blockTypes[blockTypeCount]);
 
+// The checks and the decoding alone, on a file's bytes already in memory.
+LoadOutcome decodeWorld(const unsigned char *bytes, size_t size, Block *grid, GameState &state,
+                        const Block blockTypes[blockTypeCount]);
+
 // The same for any path.
 GameState loadWorldFrom(const char *path, Block *grid, GameState state,
                         const Block blockTypes[blockTypeCount]);
