@@ -11,18 +11,6 @@
 
 namespace {
 
-struct Rgb {
-    unsigned char r, g, b;
-    bool operator==(const Rgb &other) const { return r == other.r && g == other.g && b == other.b; }
-};
-
-Rgb pixelOf(ALLEGRO_BITMAP *bitmap, int x, int y)
-{
-    Rgb rgb;
-    al_unmap_rgb(al_get_pixel(bitmap, x, y), &rgb.r, &rgb.g, &rgb.b);
-    return rgb;
-}
-
 TEST(BlockTypes, TableHasTheSevenEntriesWithTheirNamesAndPassability)
 {
     startAllegroOnce();

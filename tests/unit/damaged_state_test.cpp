@@ -47,10 +47,7 @@ class DamagedState : public testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        startAllegroOnce();
-        al_init_font_addon();
-        al_set_new_bitmap_flags(ALLEGRO_MEMORY_BITMAP);
-        createBlockTypes(types);
+        startAllegroInMemory(types);
         font = al_create_builtin_font();
         playerBitmap = createPlayerBitmap();
         buttonFace = createHudButtonBitmap();

@@ -12,16 +12,6 @@
 
 namespace {
 
-struct Rgb {
-    unsigned char r, g, b;
-    bool operator==(const Rgb &o) const { return r == o.r && g == o.g && b == o.b; }
-};
-
-std::ostream &operator<<(std::ostream &out, const Rgb &c)
-{
-    return out << "(" << int(c.r) << "," << int(c.g) << "," << int(c.b) << ")";
-}
-
 const Rgb background = {200, 0, 200}; // what the HUD leaves undrawn shows through
 const Rgb black = {0, 0, 0};
 const Rgb grey = {165, 165, 165};
@@ -31,10 +21,7 @@ class Hud : public testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        startAllegroOnce();
-        al_init_font_addon();
-        al_set_new_bitmap_flags(ALLEGRO_MEMORY_BITMAP);
-        createBlockTypes(types);
+        startAllegroInMemory(types);
         font = al_create_builtin_font();
         face = filled(40, 40, al_map_rgb(165, 165, 165));
     }
@@ -68,12 +55,7 @@ protected:
             al_destroy_bitmap(target);
     }
 
-    Rgb at(int x, int y) const
-    {
-        Rgb c;
-        al_unmap_rgb(al_get_pixel(target, x, y), &c.r, &c.g, &c.b);
-        return c;
-    }
+    Rgb at(int x, int y) const { return pixelOf(target, x, y); }
 
     // Every pixel of the rectangle has the colour.
     void expectArea(int left, int top, int w, int h, Rgb colour, const char *what) const

@@ -2,6 +2,7 @@
 #include "test_support.h"
 
 #include <allegro5/allegro.h>
+#include <allegro5/allegro_font.h>
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -73,6 +74,26 @@ void startAllegroOnce()
     if (!al_is_system_installed()) {
         ASSERT_TRUE(al_install_system(ALLEGRO_VERSION_INT, std::atexit));
     }
+}
+
+void startAllegroInMemory(Block blockTypes[blockTypeCount])
+{
+    startAllegroOnce();
+    al_init_font_addon();
+    al_set_new_bitmap_flags(ALLEGRO_MEMORY_BITMAP);
+    createBlockTypes(blockTypes);
+}
+
+std::ostream &operator<<(std::ostream &out, const Rgb &colour)
+{
+    return out << "(" << int(colour.r) << "," << int(colour.g) << "," << int(colour.b) << ")";
+}
+
+Rgb pixelOf(ALLEGRO_BITMAP *bitmap, int x, int y)
+{
+    Rgb colour;
+    al_unmap_rgb(al_get_pixel(bitmap, x, y), &colour.r, &colour.g, &colour.b);
+    return colour;
 }
 
 std::vector<unsigned char> readFileBytes(const std::string &path)

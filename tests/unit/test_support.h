@@ -6,6 +6,7 @@
 #include "world/block.h"
 
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,18 @@ void makeFakeBlockTypes(Block blockTypes[blockTypeCount], uintptr_t tileBase = 0
 
 // The library's system part, started once for tests that create bitmaps.
 void startAllegroOnce();
+
+// The same, then the font addon, memory bitmaps from here on, and the
+// block types with their tiles made as memory bitmaps.
+void startAllegroInMemory(Block blockTypes[blockTypeCount]);
+
+// A pixel's colour, for tests on real pixels.
+struct Rgb {
+    unsigned char r, g, b;
+    bool operator==(const Rgb &other) const { return r == other.r && g == other.g && b == other.b; }
+};
+std::ostream &operator<<(std::ostream &out, const Rgb &colour);
+Rgb pixelOf(ALLEGRO_BITMAP *bitmap, int x, int y);
 
 std::vector<unsigned char> readFileBytes(const std::string &path);
 void writeFileBytes(const std::string &path, const std::vector<unsigned char> &bytes);

@@ -15,16 +15,6 @@
 
 namespace {
 
-struct Rgb {
-    unsigned char r, g, b;
-    bool operator==(const Rgb &o) const { return r == o.r && g == o.g && b == o.b; }
-};
-
-std::ostream &operator<<(std::ostream &out, const Rgb &c)
-{
-    return out << "(" << int(c.r) << "," << int(c.g) << "," << int(c.b) << ")";
-}
-
 const Rgb tileColours[blockTypeCount] = {{0, 0, 0},       {125, 125, 255}, {160, 100, 25}, {0, 255, 0},
                                          {125, 125, 125}, {255, 255, 0},   {0, 0, 0}};
 const Rgb playerColour = {0, 125, 125};
