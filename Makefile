@@ -38,6 +38,7 @@ $(SANITIZE_DIR)/CMakeCache.txt:
 # Each fuzzer for FUZZ_SECONDS (make fuzz FUZZ_SECONDS=600).
 fuzz: sanitize
 	cd $(SANITIZE_DIR)/tests/fuzz && for target in load script; do \
+	  mkdir -p corpus-$$target artifacts && \
 	  ./fuzz_$$target -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
 	    -artifact_prefix=artifacts/$$target- corpus-$$target ../../../tests/fuzz/corpus/$$target || exit 1; \
 	done
