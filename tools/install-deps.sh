@@ -6,7 +6,7 @@ set -eu
 packages="g++ make cmake pkg-config clang libclang-rt-14-dev
 liballegro5-dev liballegro-ttf5-dev liballegro-image5-dev
 googletest libgtest-dev libbenchmark-dev
-python3 python3-pil xvfb x11-utils xdotool"
+python3 python3-pil xvfb x11-utils xdotool libgl1-mesa-dri"
 
 missing=""
 for package in $packages; do

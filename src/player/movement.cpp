@@ -63,6 +63,10 @@ bool canStepLeft(Block lowerLeft, Block upperLeft, float playerX)
     return true; // still inside its own column
 }
 
+// The held-key flags are bytes: any other than zero counts as held, which is
+// all a damaged save's odd bytes can do. Collisions compare the neighbours'
+// stored `x`, as they always have: a save whose cells hold the wrong `x`
+// moves where the player stops, never which cells are read.
 GameState updatePlayer(GameState state, const Block *grid, int32_t &tickCount, int32_t &jumpEndTick)
 {
     // The player cell is found once; every test of this tick uses it, even

@@ -11,6 +11,8 @@ constexpr int hudBarHeight = 10;
 ALLEGRO_BITMAP *createFilledBitmap(int width, int height, ALLEGRO_COLOR colour)
 {
     ALLEGRO_BITMAP *bitmap = al_create_bitmap(width, height);
+    if (!bitmap)
+        return nullptr; // too large for memory; the caller decides
     al_set_target_bitmap(bitmap);
     al_clear_to_color(colour);
     return bitmap;
