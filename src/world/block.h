@@ -10,14 +10,16 @@ struct ALLEGRO_BITMAP;
 
 // A block type, and also one cell of the world: a cell is a full copy of its
 // type's entry plus its own position.
+// In memory the tile handle comes last, so that a cell takes 32 bytes and
+// two share a cache line; the stored form has its own fixed order.
 struct Block {
     char name[8]; // zero-terminated when shorter; type 6's fills all eight bytes
     int32_t type; // 0 to 6, the index into the block-type table
-    ALLEGRO_BITMAP *bitmap;
     uint8_t passable;
     uint8_t paddingAfterPassable[3]; // no meaning, but carried through saves
     float x; // world pixels of the cell's left edge, column * 10
     float y; // world pixels of the cell's top edge, row * 10
+    ALLEGRO_BITMAP *bitmap;
 };
 
 constexpr int32_t blockNull = 0;
