@@ -10,14 +10,14 @@
 
 namespace {
 
-struct BlockTypeSpec {
+struct TiledTypeEntry {
     const char *name;
     unsigned char red, green, blue;
     uint8_t passable;
 };
 
 // Types 0 to 5; each has its own tile of one colour.
-const BlockTypeSpec tiledTypes[] = {
+const TiledTypeEntry tiledTypes[] = {
     {"NULL", 0, 0, 0, 0},         {"Air", 125, 125, 255, 1},  {"Dirt", 160, 100, 25, 0},
     {"Grass", 0, 255, 0, 0},      {"Stone", 125, 125, 125, 0}, {"Gold", 255, 255, 0, 0},
 };
@@ -53,14 +53,14 @@ void createBlockTypes(Block blockTypes[blockTypeCount])
 
     al_set_target_bitmap(sheet);
     for (int type = 0; type < tiledCount; type++) {
-        const BlockTypeSpec &spec = tiledTypes[type];
+        const TiledTypeEntry &entrySource = tiledTypes[type];
         Block &entry = blockTypes[type];
         std::memset(&entry, 0, sizeof entry);
-        std::strncpy(entry.name, spec.name, sizeof entry.name);
+        std::strncpy(entry.name, entrySource.name, sizeof entry.name);
         entry.type = type;
-        entry.passable = spec.passable;
+        entry.passable = entrySource.passable;
         al_set_clipping_rectangle(sheetCellSize * type, 0, sheetCellSize, sheetCellSize);
-        al_clear_to_color(al_map_rgb(spec.red, spec.green, spec.blue));
+        al_clear_to_color(al_map_rgb(entrySource.red, entrySource.green, entrySource.blue));
         entry.bitmap = tiles[type];
     }
     al_reset_clipping_rectangle();
