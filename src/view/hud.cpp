@@ -21,18 +21,14 @@ constexpr int markerBeforeText = 12; // the marker sits in front of the count's 
 constexpr int markerBelowText = 2;   // ...and a little below the text's top
 constexpr int labelBelowFace = 5;
 
-void drawLine(ALLEGRO_FONT *font, int x, int y, int flags, ALLEGRO_COLOR colour, const char *format, double value)
+// One white, left-aligned line: a label and a value, formatted to size.
+template <typename Value>
+void drawValue(ALLEGRO_FONT *font, int x, int y, const char *format, Value value)
 {
     char line[hudLineLength];
     std::snprintf(line, sizeof line, format, value);
-    al_draw_text(font, colour, static_cast<float>(x), static_cast<float>(y), flags, line);
-}
-
-void drawCount(ALLEGRO_FONT *font, int x, int y, ALLEGRO_COLOR colour, const char *format, int32_t count)
-{
-    char line[hudLineLength];
-    std::snprintf(line, sizeof line, format, count);
-    al_draw_text(font, colour, static_cast<float>(x), static_cast<float>(y), ALLEGRO_ALIGN_LEFT, line);
+    al_draw_text(font, al_map_rgb(255, 255, 255), static_cast<float>(x), static_cast<float>(y), ALLEGRO_ALIGN_LEFT,
+                 line);
 }
 
 void drawButton(ALLEGRO_FONT *font, ALLEGRO_BITMAP *face, int faceX, int faceY, const char *label)
@@ -49,15 +45,15 @@ void drawHud(GameState state, const Block blockTypes[blockTypeCount], ALLEGRO_FO
 {
     const int width = state.screenWidth, height = state.screenHeight;
     const int upperY = height - upperLineFromBottom, lowerY = height - lowerLineFromBottom;
-    const ALLEGRO_COLOR white = al_map_rgb(255, 255, 255);
 
     al_draw_bitmap(bar, 0, static_cast<float>(height - barFromBottom), 0);
-    drawLine(font, positionColumnX, upperY, ALLEGRO_ALIGN_LEFT, white, "Player X: %.1f", state.playerX);
-    drawLine(font, positionColumnX, lowerY, ALLEGRO_ALIGN_LEFT, white, "Player Y: %.1f", state.playerY);
-    drawCount(font, leftCountX, upperY, white, "1) Dirt: %d", state.inventory[0]);
-    drawCount(font, rightCountX, upperY, white, "2) Grass: %d", state.inventory[1]);
-    drawCount(font, leftCountX, lowerY, white, "3) Stone: %d", state.inventory[2]);
-    drawCount(font, rightCountX, lowerY, white, "4) Gold: %d", state.inventory[3]);
+    // Floats go to the format as doubles: one decimal of the stored value.
+    drawValue(font, positionColumnX, upperY, "Player X: %.1f", static_cast<double>(state.playerX));
+    drawValue(font, positionColumnX, lowerY, "Player Y: %.1f", static_cast<double>(state.playerY));
+    drawValue(font, leftCountX, upperY, "1) Dirt: %d", state.inventory[0]);
+    drawValue(font, rightCountX, upperY, "2) Grass: %d", state.inventory[1]);
+    drawValue(font, leftCountX, lowerY, "3) Stone: %d", state.inventory[2]);
+    drawValue(font, rightCountX, lowerY, "4) Gold: %d", state.inventory[3]);
 
     // Slots 1 to 4 sit left-right, top-bottom; any other selection, which
     // only a damaged save holds, shows no marker.
