@@ -1,7 +1,7 @@
 // Replaying: 100,000 ticks with keys held over a generated world, through
 // the same dispatch as the game. Reported as ticks per second; real time is
 // 60 a second.
-#include "tools/replay/replay.h"
+#include "program/playback.h"
 #include "world/terrain.h"
 
 #include "bench_support.h"

@@ -11,8 +11,8 @@
 // World it destroys the start window, puts the game display in `display`,
 // registered with `queue`, and returns the state with the chosen size (and
 // `loadSavedWorld` set for Load World). Closing the start window prints
-// "Quitting." and ends the process with status 1, as does a game display
-// that cannot be created.
+// "Quitting." and ends the process with status 1. A game display that cannot
+// be created comes back empty.
 GameState runStartMenu(GameState state, ALLEGRO_FONT *font, ALLEGRO_DISPLAY *&display,
                        ALLEGRO_EVENT_QUEUE *queue, ALLEGRO_EVENT event);
 

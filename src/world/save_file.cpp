@@ -57,38 +57,6 @@ void syncDirectoryOf(const std::string &path)
     }
 }
 
-// Reads a regular file, up to one byte more than a save holds so that a
-// longer file shows itself; `size` is what arrived.
-LoadOutcome readSaveFile(const char *path, FileBytes &bytes, size_t &size)
-{
-    int fd = open(path, O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return LoadOutcome::missing;
-    struct stat info;
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        close(fd);
-        return LoadOutcome::missing;
-    }
-    const size_t capacity = saveFileSize + 1;
-    bytes.reset(new unsigned char[capacity]);
-    size_t total = 0;
-    while (total < capacity) {
-        ssize_t got = read(fd, bytes.get() + total, capacity - total);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0) {
-            close(fd);
-            return LoadOutcome::damaged;
-        }
-        if (got == 0)
-            break;
-        total += static_cast<size_t>(got);
-    }
-    close(fd);
-    size = total;
-    return LoadOutcome::loaded;
-}
-
 // Every cell's type must index the block-type table.
 bool cellTypesAreValid(const unsigned char *bytes)
 {
@@ -102,6 +70,40 @@ bool cellTypesAreValid(const unsigned char *bytes)
 }
 
 } // namespace
+
+SaveFileBytes readSaveFileBytes(const char *path)
+{
+    SaveFileBytes file;
+    // Without blocking: opening a pipe at the name would wait for a writer.
+    int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return file;
+    struct stat info;
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        close(fd);
+        return file;
+    }
+    const size_t capacity = saveFileSize + 1;
+    file.bytes.reset(new unsigned char[capacity]);
+    file.outcome = LoadOutcome::loaded;
+    while (file.size < capacity) {
+        ssize_t got = read(fd, file.bytes.get() + file.size, capacity - file.size);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            file.outcome = LoadOutcome::damaged;
+        if (got <= 0)
+            break;
+        file.size += static_cast<size_t>(got);
+    }
+    close(fd);
+    return file;
+}
+
+bool isWholeSave(const unsigned char *bytes, size_t size)
+{
+    return size == saveFileSize && cellTypesAreValid(bytes);
+}
 
 bool writeWorldFile(const char *path, const Block *grid, const GameState &state)
 {
@@ -133,7 +135,7 @@ void saveWorld(const Block *grid, GameState state) { saveWorldTo(saveFileName, g
 LoadOutcome decodeWorld(const unsigned char *bytes, size_t size, Block *grid, GameState &state,
                         const Block blockTypes[blockTypeCount])
 {
-    if (size != saveFileSize || !cellTypesAreValid(bytes))
+    if (!isWholeSave(bytes, size))
         return LoadOutcome::damaged;
     state = takeStoredState(bytes, state);
     const unsigned char *cell = bytes + storedStateSize;
@@ -145,18 +147,19 @@ LoadOutcome decodeWorld(const unsigned char *bytes, size_t size, Block *grid, Ga
 LoadOutcome readWorldFile(const char *path, Block *grid, GameState &state,
                           const Block blockTypes[blockTypeCount])
 {
-    FileBytes bytes;
-    size_t size = 0;
-    LoadOutcome outcome = readSaveFile(path, bytes, size);
-    if (outcome != LoadOutcome::loaded)
-        return outcome;
-    return decodeWorld(bytes.get(), size, grid, state, blockTypes);
+    SaveFileBytes file = readSaveFileBytes(path);
+    if (file.outcome != LoadOutcome::loaded)
+        return file.outcome;
+    return decodeWorld(file.bytes.get(), file.size, grid, state, blockTypes);
 }
 
-GameState loadWorldFrom(const char *path, Block *grid, GameState state,
-                        const Block blockTypes[blockTypeCount])
+GameState loadWorldFromBytes(const SaveFileBytes &file, Block *grid, GameState state,
+                             const Block blockTypes[blockTypeCount])
 {
-    switch (readWorldFile(path, grid, state, blockTypes)) {
+    LoadOutcome outcome = file.outcome;
+    if (outcome == LoadOutcome::loaded)
+        outcome = decodeWorld(file.bytes.get(), file.size, grid, state, blockTypes);
+    switch (outcome) {
     case LoadOutcome::loaded:
         std::printf("Loaded the world!\n");
         break;
@@ -170,6 +173,12 @@ GameState loadWorldFrom(const char *path, Block *grid, GameState state,
         break;
     }
     return state;
+}
+
+GameState loadWorldFrom(const char *path, Block *grid, GameState state,
+                        const Block blockTypes[blockTypeCount])
+{
+    return loadWorldFromBytes(readSaveFileBytes(path), grid, state, blockTypes);
 }
 
 GameState loadWorld(Block *grid, GameState state, const Block blockTypes[blockTypeCount])

@@ -5,6 +5,8 @@
 #include "core/game_state.h"
 #include "world/block.h"
 
+#include <memory>
+
 constexpr const char *saveFileName = "ClodmereSave.wld";
 constexpr size_t saveFileSize = storedStateSize + worldCellCount * storedBlockSize;
 
@@ -26,6 +28,21 @@ GameState loadWorld(Block *grid, GameState state, const Block blockTypes[blockTy
 
 enum class LoadOutcome { loaded, missing, damaged };
 
+// A save file's bytes as read, before any check: `missing` when there is no
+// regular file to read, `damaged` when reading failed part way. At most one
+// byte more than a save holds is read, so that a longer file shows itself.
+struct SaveFileBytes {
+    LoadOutcome outcome = LoadOutcome::missing;
+    std::unique_ptr<unsigned char[]> bytes;
+    size_t size = 0;
+};
+
+SaveFileBytes readSaveFileBytes(const char *path);
+
+// Whether bytes read make a whole save: the right length, and every cell's
+// type within the block-type table.
+bool isWholeSave(const unsigned char *bytes, size_t size);
+
 // The reading alone, silent. Only a loaded file changes the grid and `state`.
 LoadOutcome readWorldFile(const char *path, Block *grid, GameState &state,
                           const Block blockTypes[blockTypeCount]);
@@ -33,6 +50,10 @@ LoadOutcome readWorldFile(const char *path, Block *grid, GameState &state,
 // The checks and the decoding alone, on a file's bytes already in memory.
 LoadOutcome decodeWorld(const unsigned char *bytes, size_t size, Block *grid, GameState &state,
                         const Block blockTypes[blockTypeCount]);
+
+// Loading from bytes already read, with the loader's console line.
+GameState loadWorldFromBytes(const SaveFileBytes &file, Block *grid, GameState state,
+                             const Block blockTypes[blockTypeCount]);
 
 // The same for any path.
 GameState loadWorldFrom(const char *path, Block *grid, GameState state,

@@ -64,7 +64,9 @@ void generateTerrainFromSeed(Block *grid, const Block blockTypes[blockTypeCount]
     std::printf("Clicked block coords: %fx%f\n", grid[0].x, grid[0].y);
 }
 
-void generateTerrain(Block *grid, const Block blockTypes[blockTypeCount])
+unsigned generateTerrain(Block *grid, const Block blockTypes[blockTypeCount])
 {
-    generateTerrainFromSeed(grid, blockTypes, static_cast<unsigned>(std::time(nullptr)));
+    const unsigned seed = static_cast<unsigned>(std::time(nullptr));
+    generateTerrainFromSeed(grid, blockTypes, seed);
+    return seed;
 }

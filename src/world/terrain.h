@@ -5,8 +5,9 @@
 #include "world/block.h"
 
 // Seeds the C library's generator with the calendar time and fills every
-// cell, then prints the generator's closing line.
-void generateTerrain(Block *grid, const Block blockTypes[blockTypeCount]);
+// cell, then prints the generator's closing line. Returns the seed, so that
+// a recording can make the same world again.
+unsigned generateTerrain(Block *grid, const Block blockTypes[blockTypeCount]);
 
 // The same with a given seed: one seed always gives the same world.
 void generateTerrainFromSeed(Block *grid, const Block blockTypes[blockTypeCount], unsigned seed);

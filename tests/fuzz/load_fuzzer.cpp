@@ -6,7 +6,7 @@
 // the checks and the decoding that a small input never could, and a patch
 // of the header gives the states only a damaged file holds.
 #include "core/byte_order.h"
-#include "core/dispatch.h"
+#include "program/dispatch.h"
 #include "world/save_file.h"
 #include "world/terrain.h"
 

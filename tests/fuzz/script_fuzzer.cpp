@@ -3,7 +3,7 @@
 // than a few thousand are read but not played, and primary presses on the
 // HUD's Save and Load are left out: writing a 9 MB file per input would
 // drown the search (saving and loading have their own tests and the soak).
-#include "tools/replay/replay.h"
+#include "program/playback.h"
 #include "view/hud_layout.h"
 #include "world/terrain.h"
 

@@ -1,11 +1,14 @@
 """Plays a recorded session through the replay tool and checks it.
 
-A session is a directory holding:
-  args             the tool's arguments (a seed, a screen size), on one line
-  script           the events
+A session is a session folder (args, script, and start.wld and
+ClodmereSave.wld where the session had them; see src/program/session_folder.h)
+with what it must give:
   expected-stdout  the tool's standard output, exactly
   out.sha256       the SHA-256 of the world and state the session ends with
   expected-state   optional: state fields worked out by hand, "name value..."
+
+The tool runs in a scratch directory that holds the folder's ClodmereSave.wld,
+so that a Load in the session reads what it read when it was recorded.
 
     run_session.py --tool PATH SESSION_DIR [--record]
 
@@ -59,13 +62,12 @@ def main():
     parser.add_argument("--record", action="store_true")
     options = parser.parse_args()
     session = os.path.abspath(options.session)
-    with open(os.path.join(session, "args")) as file:
-        arguments = file.read().split()
-
     workdir = tempfile.mkdtemp(prefix="clodmere-session-")
     try:
-        run = subprocess.run([os.path.abspath(options.tool), *arguments, "--out", "out.wld",
-                              os.path.join(session, "script")],
+        slot = os.path.join(session, "ClodmereSave.wld")
+        if os.path.exists(slot):
+            shutil.copyfile(slot, os.path.join(workdir, "ClodmereSave.wld"))
+        run = subprocess.run([os.path.abspath(options.tool), "--session", session, "--out", "out.wld"],
                              cwd=workdir, capture_output=True, text=True, timeout=300)
         if run.returncode != 0:
             raise SystemExit(f"the tool failed with status {run.returncode}: {run.stderr}")

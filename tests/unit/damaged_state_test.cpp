@@ -2,7 +2,7 @@
 // (ticks, keys, clicks all over the screen and off it, frames) never crashes,
 // never reaches outside the grid, and leaves the saved file alone unless
 // Save is clicked.
-#include "core/dispatch.h"
+#include "program/dispatch.h"
 #include "view/bitmaps.h"
 #include "view/hud.h"
 #include "view/world_view.h"

@@ -2,7 +2,7 @@
 // damaged files, and saves that fail without harming the previous world.
 #include "world/save_file.h"
 
-#include "core/world_setup.h"
+#include "program/world_setup.h"
 #include "world/terrain.h"
 
 #include "test_support.h"
@@ -232,6 +232,10 @@ TEST_F(SaveFile, StartUpLoadsOrFallsBackToANewWorld)
     std::unique_ptr<Block[]> target = allocateWorldGrid();
 
     GameState result;
+    WorldOrigin origin;
+    auto loadOrGenerateWorld = [&](GameState state, Block *grid, const Block *types) {
+        return ::loadOrGenerateWorld(state, grid, types, readSaveFileBytes(saveFileName), origin);
+    };
     inDirectory(scratch.path(), [&] {
         std::string lines = consoleOutputOf([&] { result = loadOrGenerateWorld(asked, target.get(), types); });
         EXPECT_EQ(lines, "Loading a saved world\nNo save found\n"

@@ -1,5 +1,5 @@
-// Reading replay scripts, strictly: a line is an event or an error.
-#include "tools/replay/script.h"
+// Reading scripts strictly (a line is an event or an error) and writing them.
+#include "program/script.h"
 
 #include <allegro5/keycodes.h>
 
@@ -119,3 +119,22 @@ bool parseScript(std::istream &input, std::vector<ScriptEvent> &events, ScriptEr
     }
     return true;
 }
+
+std::string formatScriptEvent(const ALLEGRO_EVENT &event)
+{
+    switch (event.type) {
+    case ALLEGRO_EVENT_KEY_DOWN:
+        return "down " + std::to_string(event.keyboard.keycode);
+    case ALLEGRO_EVENT_KEY_UP:
+        return "up " + std::to_string(event.keyboard.keycode);
+    case ALLEGRO_EVENT_MOUSE_BUTTON_DOWN:
+        return "click " + std::to_string(event.mouse.x) + " " + std::to_string(event.mouse.y) + " " +
+               std::to_string(event.mouse.button);
+    case ALLEGRO_EVENT_TIMER:
+        return "tick";
+    default:
+        return "";
+    }
+}
+
+std::string formatTickRun(int64_t count) { return "tick " + std::to_string(count); }

@@ -2,6 +2,8 @@
 // the player, a new game's record and the start menu, in that order.
 #pragma once
 
+#include <cstdint>
+
 // The game's own name and version; the library titles every window with it.
 constexpr const char *gameTitle = "Clodmere 0.68 - Since because pickles";
 
@@ -15,6 +17,12 @@ constexpr int startWindowHeight = 240;
 // Fills in every program-wide value. A failure prints its line and ends the
 // process with status 1, leaving what exists to the library's exit handler.
 void startUp();
+
+// The same for playing a session back: no start window and no menu, the
+// game display at the session's size straight away, and no live keyboard or
+// mouse on the queue. For a timedemo the display does not wait for the
+// screen's refresh.
+void startUpForPlayback(int32_t screenWidth, int32_t screenHeight, bool timeDemo);
 
 // Prints a start-up failure line and ends the process with status 1.
 [[noreturn]] void failStartUp(const char *line);

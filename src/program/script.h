@@ -1,4 +1,5 @@
-// The replay script: one event per line, read whole before anything runs.
+// The script language of recorded sessions: one event per line, read whole
+// before anything runs.
 //
 //   down K        key-down of Allegro key code K
 //   up K          key-up of Allegro key code K
@@ -31,6 +32,14 @@ bool parseScript(std::istream &input, std::vector<ScriptEvent> &events, ScriptEr
 
 // The same for one line; `isEvent` says whether it held an event at all.
 bool parseScriptLine(const std::string &line, ScriptEvent &event, bool &isEvent, std::string &problem);
+
+// The line for one event that the dispatch handles, without its line end:
+// "down K", "up K", "click X Y B" or "tick". Empty for any other event,
+// which has no handler and so no line.
+std::string formatScriptEvent(const ALLEGRO_EVENT &event);
+
+// The line for a run of ticks: "tick N".
+std::string formatTickRun(int64_t count);
 
 // A limit on one `tick N`, far beyond any session and small enough that a
 // script's total stays countable.

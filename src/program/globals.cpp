@@ -1,5 +1,5 @@
 // The program-wide values, zero or empty until start-up fills them in.
-#include "core/program.h"
+#include "program/globals.h"
 
 namespace program {
 ALLEGRO_DISPLAY *display = nullptr;

@@ -1,5 +1,5 @@
 // The dispatch table of the main loop.
-#include "core/dispatch.h"
+#include "program/dispatch.h"
 
 #include "player/keyboard.h"
 #include "player/mouse_button.h"

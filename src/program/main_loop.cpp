@@ -1,8 +1,7 @@
 // The main loop: take an event, dispatch it, draw when a frame is due.
-#include "core/main_loop.h"
+#include "program/main_loop.h"
 
-#include "core/dispatch.h"
-#include "core/program.h"
+#include "program/globals.h"
 #include "view/hud.h"
 #include "view/world_view.h"
 
@@ -12,9 +11,30 @@ using namespace program;
 
 namespace {
 
-// Holding lets the library batch the many small draws of one frame.
+// The player's event goes to its handler, and into the recording first, so
+// that an event whose handler fails is in the script that shows the fault.
+void takeLiveEvent(PlayContext &play, EventFeed &feed, bool &needsRedraw)
+{
+    recordEvent(feed.recorder, currentEvent, al_get_time());
+    gameState = dispatchEvent(currentEvent, gameState, play, needsRedraw);
+}
+
+// Each tick of the game timer plays the script up to its next tick; at its
+// end the timer stops and the last frame stays.
+void takeScriptedTick(PlayContext &play, EventFeed &feed, bool &needsRedraw)
+{
+    if (currentEvent.type != ALLEGRO_EVENT_TIMER)
+        return;
+    gameState = playToNextTick(*feed.script, feed.cursor, gameState, play, needsRedraw);
+    if (feed.cursor.finished)
+        al_stop_timer(gameTimer);
+}
+
+} // namespace
+
 void drawFrame(const PlayContext &play)
 {
+    // Holding lets the library batch the many small draws of one frame.
     al_hold_bitmap_drawing(true);
     drawWorldView(play.grid, gameState);
     if (hudEnabled)
@@ -23,9 +43,7 @@ void drawFrame(const PlayContext &play)
     al_flip_display();
 }
 
-} // namespace
-
-void runMainLoop(PlayContext &play)
+void runMainLoop(PlayContext &play, EventFeed &feed)
 {
     bool needsRedraw = true; // the first frame follows the first event
     for (;;) {
@@ -34,7 +52,10 @@ void runMainLoop(PlayContext &play)
         if (currentEvent.type == ALLEGRO_EVENT_DISPLAY_CLOSE)
             break;
 
-        gameState = dispatchEvent(currentEvent, gameState, play, needsRedraw);
+        if (feed.script)
+            takeScriptedTick(play, feed, needsRedraw);
+        else
+            takeLiveEvent(play, feed, needsRedraw);
 
         // Frames are skipped, never ticks: draw only once the queue is drained.
         if (needsRedraw && al_is_event_queue_empty(eventQueue)) {

@@ -1,0 +1,31 @@
+// The game's command line:
+//
+//   clodmere [--record DIR | --play DIR | --timedemo DIR] [--help] [--version]
+//
+// With no option the game is exactly what it always was.
+#pragma once
+
+#include <string>
+
+enum class RunMode {
+    play,     // the player plays
+    record,   // the player plays, and the session is written into a folder
+    playBack, // a session folder plays in the window at the timer's pace
+    timeDemo  // a session folder plays as fast as frames can be drawn, timed
+};
+
+struct CommandLine {
+    RunMode mode = RunMode::play;
+    std::string directory; // the session folder of every mode but play
+};
+
+// Exit status of a command line that cannot be used.
+constexpr int usageStatus = 2;
+
+// Reads the options. --help and --version print on standard output and end
+// the process with status 0; bad use ends it through failUsage. Nothing is
+// printed or touched before the options are known to be good.
+CommandLine parseCommandLine(int argc, char **argv);
+
+// One line on standard error, then the process ends with usageStatus.
+[[noreturn]] void failUsage(const std::string &problem);
