@@ -182,7 +182,7 @@ class Game:
     project's data/ there so that the fallback font path resolves.
     """
 
-    def __init__(self, xserver, game_path, data_dir=None, workdir=None):
+    def __init__(self, xserver, game_path, data_dir=None, workdir=None, args=()):
         self._own_workdir = workdir is None
         self.workdir = workdir or tempfile.mkdtemp(prefix="clodmere-e2e-")
         if data_dir:
@@ -190,7 +190,7 @@ class Game:
         self.lines = []
         self._arrived = queue.Queue()
         self.process = subprocess.Popen(
-            [os.path.abspath(game_path)], cwd=self.workdir, env=xserver.env,
+            [os.path.abspath(game_path), *args], cwd=self.workdir, env=xserver.env,
             stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
             text=True)
         self._reader = threading.Thread(target=self._read_console, daemon=True)
@@ -237,6 +237,11 @@ class Game:
         self._reader.join(timeout=timeout)
         self._drain(0)
         return status
+
+    def lines_after(self, first, last=None):
+        """The console lines after the line `first`, up to the line `last`."""
+        lines = self.lines[self.lines.index(first) + 1:]
+        return lines[:lines.index(last)] if last else lines
 
     def stop(self):
         if self.process.poll() is None:
