@@ -30,7 +30,7 @@ test: all sanitize
 	cd $(SANITIZE_DIR) && ctest --output-on-failure -j $(JOBS)
 
 sanitize: deps $(SANITIZE_DIR)/CMakeCache.txt
-	cmake --build $(SANITIZE_DIR) -j $(JOBS) --target unit_tests clodmere-replay fuzz_load fuzz_script
+	cmake --build $(SANITIZE_DIR) -j $(JOBS) --target unit_tests clodmere clodmere-replay fuzz_load fuzz_script
 
 $(SANITIZE_DIR)/CMakeCache.txt:
 	cmake -S . -B $(SANITIZE_DIR) -DCMAKE_CXX_COMPILER=clang++ -DCLODMERE_SANITIZE=ON -DCLODMERE_FUZZ=ON
@@ -48,12 +48,21 @@ soak: sanitize
 	/usr/bin/python3 tools/soak.py --tool $(SANITIZE_DIR)/clodmere-replay --events $(SOAK_EVENTS)
 
 # The display benchmarks need an X server: without one, a private Xvfb.
-bench: all
 ifdef DISPLAY
-	./$(BUILD_DIR)/clodmere_bench
+UNDER_X :=
 else
-	/usr/bin/python3 tests/e2e/run_under_xvfb.py ./$(BUILD_DIR)/clodmere_bench
+UNDER_X := /usr/bin/python3 tests/e2e/run_under_xvfb.py
 endif
+# Recorded sessions timed frame by frame, as the game draws them: at
+# 1440x900 and in the full-screen window of a 1920x1080 monitor.
+TIMEDEMOS := tests/sessions/dig-a-shaft tests/sessions/dig-a-shaft-full-screen
+
+bench: all
+	$(UNDER_X) ./$(BUILD_DIR)/clodmere_bench
+	@for demo in $(TIMEDEMOS); do \
+	  printf '%s (%s): ' "$$demo" "$$(cat $$demo/args)"; \
+	  $(UNDER_X) ./$(BUILD_DIR)/clodmere --timedemo $$demo | tail -n 1; \
+	done
 
 clean:
 	rm -rf $(BUILD_DIR) $(SANITIZE_DIR)

@@ -59,6 +59,11 @@ constexpr size_t paddingAfterLoadSavedWorld = 273;
 constexpr size_t loadFailed = 276;
 } // namespace StoredState
 
+// The player box, in world pixels: the collision tests are built around it,
+// and the player's bitmap has its size.
+constexpr int playerWidth = 10;
+constexpr int playerHeight = 20;
+
 constexpr float startPlayerX = 30.0f;
 constexpr float startPlayerY = 30.0f;
 constexpr int32_t defaultScreenWidth = 1440;

@@ -13,7 +13,3 @@ GameState updatePlayer(GameState state, const Block *grid, int32_t &tickCount, i
 // Whether the player at `playerX` may step left, given the cells to the left
 // of its lower and upper halves.
 bool canStepLeft(Block lowerLeft, Block upperLeft, float playerX);
-
-// The player box, in world pixels; built into the collision tests.
-constexpr int playerWidth = 10;
-constexpr int playerHeight = 20;

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -44,6 +45,12 @@ void writePending(Recorder &recorder, double now)
     recorder.lastWrite = now;
     if (recorder.pending.empty())
         return;
+    // Writes into a file whose folder was deleted succeed and go nowhere.
+    struct stat info;
+    if (fstat(recorder.fd, &info) == 0 && info.st_nlink == 0) {
+        stopOnFailure(recorder, ENOENT);
+        return;
+    }
     // One write for all the lines: a process killed now leaves all or none.
     ssize_t written;
     do

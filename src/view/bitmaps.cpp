@@ -1,7 +1,7 @@
 // The one-colour bitmaps the game makes once.
 #include "view/bitmaps.h"
 
-#include "player/movement.h"
+#include "core/game_state.h"
 #include "view/hud_layout.h"
 
 namespace {

@@ -10,6 +10,7 @@
 
 #include <csignal>
 #include <cstring>
+#include <filesystem>
 
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -168,6 +169,17 @@ TEST(SessionFolder, ARecordingThatCannotWriteStopsWithOneLineAndKeepsWholeLines)
     const std::string written = fileText(script);
     EXPECT_LE(written.size(), fileLimit);
     EXPECT_EQ(written.back(), '\n');
+
+    // A folder removed while recording: the writes would go nowhere.
+    ScratchDirectory other;
+    const std::string folder = other.path("removed");
+    ASSERT_TRUE(claimSessionFolder(folder, problem)) << problem;
+    Recorder recorder;
+    ASSERT_TRUE(startRecorder(recorder, folder, 0.0, problem)) << problem;
+    std::filesystem::remove_all(folder);
+    EXPECT_EQ(consoleOutputOf([&] { recordEvent(recorder, click(1, 2, 1), 0.0); }),
+              "Recording stopped: cannot write " + folder + "/script: No such file or directory\n");
+    EXPECT_FALSE(isRecording(recorder));
 }
 
 } // namespace
