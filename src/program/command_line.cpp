@@ -95,7 +95,6 @@ CommandLine parseCommandLine(int argc, char **argv)
             failUsage("unknown option " + unknownOption(argv[optind - 1]));
         }
     }
-    if (optind < argc)
-        failUsage("unexpected argument " + std::string(argv[optind]));
+    // Arguments that are not options are ignored, as the game always has.
     return commandLine;
 }

@@ -2,7 +2,8 @@
 //
 //   clodmere [--record DIR | --play DIR | --timedemo DIR] [--help] [--version]
 //
-// With no option the game is exactly what it always was.
+// With no option the game is exactly what it always was; arguments that are
+// not options are ignored, as they always were.
 #pragma once
 
 #include <string>
