@@ -1,24 +1,37 @@
-// One frame of the world view, into a memory bitmap and, when a display can
-// be created, onto the display with a flip; beside the fill-rate floor of
-// the same target: clear, draw one screen-sized bitmap, flip. Also the cost
-// of one movement tick.
+// The whole frame as the game draws it (world view, player, HUD with the
+// font, in one held-drawing section, then the flip), on a display and into
+// a memory bitmap as the replay tool's --frame does, at every size the start
+// menu offers and in the full-screen window of a 1920x1080 monitor, with the
+// player at the world's start, in the centred deep band and at its end.
+// Each is reported beside the floor of the same target and size, measured in
+// the same run: clear, draw one screen-sized bitmap, flip. Also the cost of
+// one movement tick.
 #include "player/movement.h"
-#include "view/world_view.h"
+#include "view/bitmaps.h"
+#include "view/frame.h"
 #include "world/terrain.h"
 
 #include "bench_support.h"
 
 #include <allegro5/allegro.h>
+#include <allegro5/allegro_ttf.h>
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
+#include <algorithm>
+#include <chrono>
 #include <cstdlib>
+#include <functional>
 
 namespace {
 
-// The deep band, where runs of one tile are shortest: the costliest frame.
-constexpr float framePlayerX = 3600.0f;
-constexpr float framePlayerY = 3500.0f;
+struct Place {
+    float x, y;
+};
+// The world's start (both edge cases), the deep band where runs of one tile
+// are shortest (centred both ways), the world's end (both edge cases).
+const Place places[] = {{30.0f, 30.0f}, {3600.0f, 3500.0f}, {7187.5f, 4770.0f}};
+
+constexpr int floorFrames = 15;
 
 struct Scene {
     Block types[blockTypeCount];
@@ -27,12 +40,15 @@ struct Scene {
     ALLEGRO_BITMAP *screenSized = nullptr;
     ALLEGRO_BITMAP *target = nullptr;
     ALLEGRO_DISPLAY *display = nullptr;
+    HudLook hud{};
 
     // Memory bitmaps throughout, or video bitmaps of a new display.
     Scene(int width, int height, bool onDisplay)
     {
         if (!al_is_system_installed())
             al_install_system(ALLEGRO_VERSION_INT, std::atexit);
+        al_init_font_addon();
+        al_init_ttf_addon();
         if (onDisplay) {
             al_set_new_bitmap_flags(ALLEGRO_VIDEO_BITMAP);
             display = al_create_display(width, height);
@@ -43,26 +59,21 @@ struct Scene {
         }
         createBlockTypes(types);
         fillTerrain(grid.get(), types, 1);
-        playerBitmap = filled(10, 20, al_map_rgb(0, 125, 125));
-        screenSized = filled(width, height, al_map_rgb(125, 125, 255));
+        playerBitmap = createPlayerBitmap();
+        screenSized = createFilledBitmap(width, height, al_map_rgb(125, 125, 255));
+        hud = {al_load_font(CLODMERE_DATA_DIR "/arial.ttf", 12, 0), createHudButtonBitmap(), createHudBarBitmap(width)};
         target = display ? al_get_backbuffer(display) : al_create_bitmap(width, height);
         al_set_target_bitmap(target);
     }
 
     ~Scene()
     {
+        if (hud.font)
+            al_destroy_font(hud.font);
         if (display)
             al_destroy_display(display);
         else if (target)
             al_destroy_bitmap(target);
-    }
-
-    static ALLEGRO_BITMAP *filled(int width, int height, ALLEGRO_COLOR colour)
-    {
-        ALLEGRO_BITMAP *bitmap = al_create_bitmap(width, height);
-        al_set_target_bitmap(bitmap);
-        al_clear_to_color(colour);
-        return bitmap;
     }
 
     void present()
@@ -70,9 +81,33 @@ struct Scene {
         if (display)
             al_flip_display();
     }
+
+    void drawFloor()
+    {
+        al_hold_bitmap_drawing(true);
+        al_clear_to_color(al_map_rgb(0, 0, 0));
+        al_draw_bitmap(screenSized, 0, 0, 0);
+        al_hold_bitmap_drawing(false);
+        present();
+    }
 };
 
-void frames(benchmark::State &state, bool onDisplay, bool floorOnly)
+double secondsOf(const std::function<void()> &work)
+{
+    const auto start = std::chrono::steady_clock::now();
+    work();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+// Frames timed one by one; the floor's median is taken first, and the
+// frame's median is reported beside it with their ratio.
+void wholeFrames(benchmark::State &state, bool onDisplay)
 {
     const int width = static_cast<int>(state.range(0)), height = static_cast<int>(state.range(1));
     Scene scene(width, height, onDisplay);
@@ -82,34 +117,43 @@ void frames(benchmark::State &state, bool onDisplay, bool floorOnly)
         }
         return;
     }
+    std::vector<double> floorSeconds;
+    for (int i = 0; i < floorFrames; i++)
+        floorSeconds.push_back(secondsOf([&] { scene.drawFloor(); }));
+
     GameState record = newGameState(scene.playerBitmap);
     record.screenWidth = width;
     record.screenHeight = height;
-    record.playerX = framePlayerX;
-    record.playerY = framePlayerY;
+    record.playerX = places[state.range(2)].x;
+    record.playerY = places[state.range(2)].y;
+    std::vector<double> frameSeconds;
     for (auto _ : state) {
-        al_hold_bitmap_drawing(true);
-        if (floorOnly) {
-            al_clear_to_color(al_map_rgb(0, 0, 0));
-            al_draw_bitmap(scene.screenSized, 0, 0, 0);
-        } else {
-            drawWorldView(scene.grid.get(), record);
-        }
-        al_hold_bitmap_drawing(false);
-        scene.present();
+        const double seconds = secondsOf([&] {
+            drawGameFrame(scene.grid.get(), scene.types, record, scene.hud);
+            scene.present();
+        });
+        state.SetIterationTime(seconds);
+        frameSeconds.push_back(seconds);
     }
+    const double floor = median(floorSeconds), frame = median(frameSeconds);
+    state.counters["frame_ms"] = frame * 1000;
+    state.counters["floor_ms"] = floor * 1000;
+    state.counters["x_floor"] = frame / floor;
 }
 
-void BM_WorldViewMemory(benchmark::State &state) { frames(state, false, false); }
-void BM_FloorMemory(benchmark::State &state) { frames(state, false, true); }
-void BM_WorldViewDisplay(benchmark::State &state) { frames(state, true, false); }
-void BM_FloorDisplay(benchmark::State &state) { frames(state, true, true); }
+void BM_WholeFrameOnDisplay(benchmark::State &state) { wholeFrames(state, true); }
+void BM_WholeFrameInMemory(benchmark::State &state) { wholeFrames(state, false); }
 
-#define SCREEN_SIZES Args({1440, 900})->Args({1921, 1081})->Unit(benchmark::kMillisecond)->UseRealTime()
-BENCHMARK(BM_WorldViewMemory)->SCREEN_SIZES;
-BENCHMARK(BM_FloorMemory)->SCREEN_SIZES;
-BENCHMARK(BM_WorldViewDisplay)->SCREEN_SIZES;
-BENCHMARK(BM_FloorDisplay)->SCREEN_SIZES;
+void frameCases(benchmark::internal::Benchmark *benchmark)
+{
+    benchmark->ArgNames({"width", "height", "place"});
+    for (auto size : {std::pair{1200, 700}, {1440, 900}, {1680, 1050}, {1921, 1081}})
+        for (int place = 0; place < 3; place++)
+            benchmark->Args({size.first, size.second, place});
+    benchmark->Unit(benchmark::kMillisecond)->UseManualTime();
+}
+BENCHMARK(BM_WholeFrameOnDisplay)->Apply(frameCases);
+BENCHMARK(BM_WholeFrameInMemory)->Apply(frameCases);
 
 void BM_UpdatePlayer(benchmark::State &state)
 {

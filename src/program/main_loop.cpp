@@ -2,8 +2,7 @@
 #include "program/main_loop.h"
 
 #include "program/globals.h"
-#include "view/hud.h"
-#include "view/world_view.h"
+#include "view/frame.h"
 
 #include <cstdio>
 
@@ -34,12 +33,8 @@ void takeScriptedTick(PlayContext &play, EventFeed &feed, bool &needsRedraw)
 
 void drawFrame(const PlayContext &play)
 {
-    // Holding lets the library batch the many small draws of one frame.
-    al_hold_bitmap_drawing(true);
-    drawWorldView(play.grid, gameState);
-    if (hudEnabled)
-        drawHud(gameState, play.blockTypes, hudFont, hudButtonBitmap, hudBarBitmap);
-    al_hold_bitmap_drawing(false);
+    drawGameFrame(play.grid, play.blockTypes, gameState,
+                  {hudEnabled ? hudFont : nullptr, hudButtonBitmap, hudBarBitmap});
     al_flip_display();
 }
 

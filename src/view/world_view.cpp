@@ -1,65 +1,134 @@
 // The world view. The picture is one 10 by 10 tile per visible cell, as the
-// camera places it; to keep a frame well inside a tick, each vertical run of
-// cells that share a tile is drawn as one stretched draw of that tile. The
-// tiles are plain colours, so the pixels are the same.
+// camera places it, over black. Tiles are plain colours (block.cpp fills each
+// with one colour and nothing draws on them again), so a cell's tile looks
+// the same as one pixel of its colour magnified ten times. The view fills a
+// small image with one pixel per screen slot, black where no cell is drawn,
+// and draws it once, magnified with nearest sampling and shifted by the
+// sub-cell offset. That reads a hundredth of the texels of a screen-sized
+// blit, and since the image covers the whole screen nothing needs clearing.
+// Were a tile ever not one plain colour, this file would have to draw tiles.
 #include "view/world_view.h"
 
 #include "view/camera.h"
 
 #include <allegro5/allegro.h>
 
+#include <vector>
+
 namespace {
 
-// Draws `count` cells of one tile stacked downwards from (screenX, screenY).
-void drawTileRun(ALLEGRO_BITMAP *tile, int screenX, int screenY, int count)
+constexpr uint32_t black = 0xff000000; // opaque, in the image's ARGB pixels
+
+// The image of slots, kept from frame to frame; made again when the screen
+// grows or the target changes between memory and a display.
+struct SlotImage {
+    ALLEGRO_BITMAP *bitmap = nullptr;
+    ALLEGRO_DISPLAY *display = nullptr; // whose video bitmap it is; none in memory
+    int columns = 0, rows = 0;
+};
+SlotImage slotImage;
+
+// Tile colours, read once per tile: tiles live as long as the program.
+struct TileColour {
+    const ALLEGRO_BITMAP *tile;
+    uint32_t argb;
+};
+std::vector<TileColour> tileColours;
+
+uint32_t colourOf(ALLEGRO_BITMAP *tile)
 {
-    if (count == 1) {
-        al_draw_bitmap(tile, static_cast<float>(screenX), static_cast<float>(screenY), 0);
-        return;
-    }
-    al_draw_scaled_bitmap(tile, 0, 0, tileSize, tileSize, static_cast<float>(screenX),
-                          static_cast<float>(screenY), tileSize, static_cast<float>(tileSize * count), 0);
+    if (!tile)
+        return black; // a cell never given a type
+    for (const TileColour &known : tileColours)
+        if (known.tile == tile)
+            return known.argb;
+    unsigned char r, g, b;
+    al_unmap_rgb(al_get_pixel(tile, 0, 0), &r, &g, &b);
+    const uint32_t argb = black | static_cast<uint32_t>(r) << 16 | static_cast<uint32_t>(g) << 8 | b;
+    tileColours.push_back({tile, argb});
+    return argb;
 }
 
-void drawColumn(const Block *grid, const Camera &camera, const GameState &state, int column, int screenX)
+bool isMemoryBitmap(ALLEGRO_BITMAP *bitmap) { return al_get_bitmap_flags(bitmap) & ALLEGRO_MEMORY_BITMAP; }
+
+// An image at least `columns` by `rows` of the target's kind.
+ALLEGRO_BITMAP *slotImageFor(ALLEGRO_BITMAP *target, int columns, int rows)
 {
-    ALLEGRO_BITMAP *runTile = nullptr;
-    int runStartY = 0, runLength = 0, runLastRow = 0;
-    for (int i = 0; i < camera.rowCount; i++) {
-        int row = cameraRow(camera, state, i);
-        if (row < 0 || row >= worldRows)
-            continue; // only a display taller than the world reaches past it
-        ALLEGRO_BITMAP *tile = grid[cellIndex(column, row)].bitmap;
-        int screenY = tileSize * i - camera.offsetY;
-        if (tile == runTile && row == runLastRow + 1) {
-            runLength++;
-        } else {
-            if (runLength > 0)
-                drawTileRun(runTile, screenX, runStartY, runLength);
-            runTile = tile;
-            runStartY = screenY;
-            runLength = 1;
-        }
-        runLastRow = row;
+    const bool inMemory = isMemoryBitmap(target);
+    ALLEGRO_DISPLAY *display = inMemory ? nullptr : al_get_current_display();
+    if (slotImage.bitmap && slotImage.columns >= columns && slotImage.rows >= rows &&
+        isMemoryBitmap(slotImage.bitmap) == inMemory && slotImage.display == display)
+        return slotImage.bitmap;
+    if (slotImage.bitmap)
+        al_destroy_bitmap(slotImage.bitmap);
+    const int flags = al_get_new_bitmap_flags(), format = al_get_new_bitmap_format();
+    al_set_new_bitmap_flags(inMemory ? ALLEGRO_MEMORY_BITMAP : ALLEGRO_VIDEO_BITMAP);
+    al_set_new_bitmap_format(ALLEGRO_PIXEL_FORMAT_ARGB_8888);
+    slotImage = {al_create_bitmap(columns, rows), display, columns, rows};
+    al_set_new_bitmap_flags(flags);
+    al_set_new_bitmap_format(format);
+    return slotImage.bitmap;
+}
+
+// One pixel per slot: the tile colour of the cell the camera puts there, or
+// black for slots past the drawn columns and rows or past the grid (the
+// centred rule reaches column 720 at exactly one player position).
+void fillSlots(const ALLEGRO_LOCKED_REGION &image, int columns, int rows, const Block *grid, const Camera &camera,
+               const GameState &state)
+{
+    std::vector<int> cellRows(static_cast<size_t>(rows), -1);
+    for (int i = 0; i < rows && i < camera.rowCount; i++) {
+        const int row = cameraRow(camera, state, i);
+        if (row >= 0 && row < worldRows)
+            cellRows[static_cast<size_t>(i)] = row;
     }
-    if (runLength > 0)
-        drawTileRun(runTile, screenX, runStartY, runLength);
+    for (int j = 0; j < columns; j++) {
+        const int column = j < camera.columnCount ? cameraColumn(camera, state, j) : -1;
+        const bool inGrid = column >= 0 && column < worldColumns;
+        unsigned char *pixel = static_cast<unsigned char *>(image.data) + 4 * j;
+        for (int i = 0; i < rows; i++, pixel += image.pitch) {
+            const int row = cellRows[static_cast<size_t>(i)];
+            const uint32_t argb = inGrid && row >= 0 ? colourOf(grid[cellIndex(column, row)].bitmap) : black;
+            *reinterpret_cast<uint32_t *>(pixel) = argb;
+        }
+    }
+}
+
+// Writes this frame's slots into the image; false when it cannot be locked.
+bool paintSlots(ALLEGRO_BITMAP *image, int columns, int rows, const Block *grid, const Camera &camera,
+                const GameState &state)
+{
+    // A held batch must not span the lock. Letting go draws what was held
+    // first, so the order of the frame stays.
+    const bool held = al_is_bitmap_drawing_held();
+    if (held)
+        al_hold_bitmap_drawing(false);
+    ALLEGRO_LOCKED_REGION *locked =
+        al_lock_bitmap_region(image, 0, 0, columns, rows, ALLEGRO_PIXEL_FORMAT_ARGB_8888, ALLEGRO_LOCK_WRITEONLY);
+    if (locked) {
+        fillSlots(*locked, columns, rows, grid, camera, state);
+        al_unlock_bitmap(image);
+    }
+    if (held)
+        al_hold_bitmap_drawing(true);
+    return locked != nullptr;
 }
 
 } // namespace
 
 void drawWorldView(const Block *grid, GameState state)
 {
-    al_clear_to_color(al_map_rgb(0, 0, 0));
-    Camera camera = cameraFor(state);
-    for (int j = 0; j < camera.columnCount; j++) {
-        int column = cameraColumn(camera, state, j);
-        // The centred rule reaches column 720 at exactly one player position;
-        // that slot is left black rather than read past the grid.
-        if (column < 0 || column >= worldColumns)
-            continue;
-        drawColumn(grid, camera, state, column, tileSize * j - camera.offsetX);
-    }
+    const Camera camera = cameraFor(state);
+    // Enough slots to reach past the right and bottom edges after the shift.
+    const int columns = (state.screenWidth + camera.offsetX + tileSize - 1) / tileSize;
+    const int rows = (state.screenHeight + camera.offsetY + tileSize - 1) / tileSize;
+    ALLEGRO_BITMAP *image = slotImageFor(al_get_target_bitmap(), columns, rows);
+    if (image && paintSlots(image, columns, rows, grid, camera, state))
+        al_draw_scaled_bitmap(image, 0, 0, static_cast<float>(columns), static_cast<float>(rows),
+                              static_cast<float>(-camera.offsetX), static_cast<float>(-camera.offsetY),
+                              static_cast<float>(columns * tileSize), static_cast<float>(rows * tileSize), 0);
+    else
+        al_clear_to_color(al_map_rgb(0, 0, 0)); // no image, no cells
     al_draw_bitmap(state.playerBitmap, static_cast<float>(camera.playerScreenX),
                    static_cast<float>(camera.playerScreenY), 0);
 }

@@ -187,6 +187,18 @@ TEST_F(WorldView, OddDisplaySizes)
     expectPicture(1366, 768, 1000.0f, 1190.0f);
 }
 
+// The view shifts one magnified image by the sub-cell offset: every shift
+// on both axes, on a screen whose edges cut through cells, after a larger
+// screen has been drawn (the image is kept and only part of it is used).
+TEST_F(WorldView, EverySubCellShiftAtOddSizes)
+{
+    for (int shiftX = 0; shiftX < 10; shiftX++)
+        for (int shiftY = 0; shiftY < 10; shiftY++)
+            expectPicture(253, 187, 2000.5f + shiftX, 3000.25f + shiftY);
+    expectPicture(251, 189, 7074.0f, 4705.0f); // centred, the last column (719) at the right edge
+    expectPicture(1921, 1081, 960.0f, 540.0f); // centred, the first column and row: 0, 0
+}
+
 TEST_F(WorldView, TooLowForAnyRowShowsOnlyThePlayer) { expectPicture(200, 50, 1000.0f, 2000.0f); }
 
 TEST_F(WorldView, DrawingLeavesTheTargetAsItWas)
@@ -209,7 +221,8 @@ TEST(WorldViewOnDisplay, TheDisplayShowsTheSamePicture)
         int width, height;
         float x, y;
     } cases[] = {{1440, 900, 30.0f, 30.0f},      {1440, 900, 1003.7f, 2000.3f}, {1440, 900, 7000.0f, 4770.0f},
-                 {1440, 900, 6480.0f, 4350.0f},  {1921, 1081, 2001.5f, 2503.7f}, {1921, 1081, 7100.0f, 4770.0f}};
+                 {1440, 900, 6480.0f, 4350.0f},  {1921, 1081, 2001.5f, 2503.7f}, {1921, 1081, 7100.0f, 4770.0f},
+                 {1203, 707, 3007.5f, 2009.0f}};
     for (const auto &c : cases) {
         ALLEGRO_DISPLAY *display = al_create_display(c.width, c.height);
         if (!display)

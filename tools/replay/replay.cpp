@@ -12,8 +12,7 @@
 #include "program/session_folder.h"
 #include "program/startup.h"
 #include "view/bitmaps.h"
-#include "view/hud.h"
-#include "view/world_view.h"
+#include "view/frame.h"
 #include "world/save_file.h"
 #include "world/terrain.h"
 
@@ -180,11 +179,7 @@ void writeFrame(const std::string &path, const Block *grid, const Block blockTyp
         fail("cannot make a frame of " + std::to_string(state.screenWidth) + "x" + std::to_string(state.screenHeight));
 
     al_set_target_bitmap(frame);
-    al_hold_bitmap_drawing(true);
-    drawWorldView(grid, state);
-    if (font)
-        drawHud(state, blockTypes, font, buttonFace, bar);
-    al_hold_bitmap_drawing(false);
+    drawGameFrame(grid, blockTypes, state, {font, buttonFace, bar});
     if (!al_save_bitmap(path.c_str(), frame))
         fail("cannot write the frame " + path);
 }
