@@ -1,6 +1,8 @@
 // Reading and writing session folders: the one reader and the one writer.
 #include "program/session_folder.h"
 
+#include "world/regular_file.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -36,19 +38,12 @@ bool parseScreen(const std::string &text, SessionStart &start)
     return true;
 }
 
-// The whole of a regular file. Opened without blocking, so that a pipe
-// standing at the name cannot hang the caller.
+// The whole of a regular file; nothing else at the name is opened.
 bool readRegularFile(const std::string &path, std::string &contents)
 {
-    int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    int fd = openRegularFile(path.c_str());
     if (fd < 0)
         return false;
-    struct stat info;
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        close(fd);
-        errno = EINVAL;
-        return false;
-    }
     contents.clear();
     char buffer[1 << 14];
     for (;;) {
@@ -69,11 +64,21 @@ bool readRegularFile(const std::string &path, std::string &contents)
     return true;
 }
 
+// Why a file of the folder could not be read.
+std::string unreadable(const std::string &path)
+{
+    const int reason = errno;
+    struct stat info;
+    if (stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode))
+        return path + " is not a regular file";
+    return "cannot read " + path + ": " + std::strerror(reason);
+}
+
 bool readScriptFile(const std::string &path, std::vector<ScriptEvent> &events, std::string &problem)
 {
     std::string text;
     if (!readRegularFile(path, text)) {
-        problem = withReason("cannot read " + path);
+        problem = unreadable(path);
         return false;
     }
     std::istringstream lines(text);
@@ -192,7 +197,7 @@ bool readSessionFolder(const std::string &directory, SessionFolder &folder, std:
     std::string args;
     const std::string argsPath = sessionPath(directory, sessionArgsName);
     if (!readRegularFile(argsPath, args)) {
-        problem = withReason("cannot read " + argsPath);
+        problem = unreadable(argsPath);
         return false;
     }
     folder.start = SessionStart();

@@ -4,6 +4,7 @@
 #include "world/save_file.h"
 
 #include "core/byte_order.h"
+#include "world/regular_file.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -74,15 +75,9 @@ bool cellTypesAreValid(const unsigned char *bytes)
 SaveFileBytes readSaveFileBytes(const char *path)
 {
     SaveFileBytes file;
-    // Without blocking: opening a pipe at the name would wait for a writer.
-    int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    int fd = openRegularFile(path);
     if (fd < 0)
         return file;
-    struct stat info;
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        close(fd);
-        return file;
-    }
     const size_t capacity = saveFileSize + 1;
     file.bytes.reset(new unsigned char[capacity]);
     file.outcome = LoadOutcome::loaded;
@@ -109,7 +104,12 @@ bool writeWorldFile(const char *path, const Block *grid, const GameState &state)
 {
     FileBytes bytes = encodeWorld(grid, state);
     std::string temporaryPath = std::string(path) + ".tmp";
-    int fd = open(temporaryPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    // The temporary file is always new, never something already at its name:
+    // a stale one from a killed save, or a link planted there, is removed
+    // (a link, not what it leads to), and the exclusive create would refuse
+    // anything put back in between.
+    unlink(temporaryPath.c_str());
+    int fd = open(temporaryPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
     if (fd < 0)
         return false;
     bool written = writeAll(fd, bytes.get(), saveFileSize) && fsync(fd) == 0;

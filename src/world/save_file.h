@@ -17,8 +17,10 @@ void saveWorld(const Block *grid, GameState state);
 // The same for any path.
 void saveWorldTo(const char *path, const Block *grid, GameState state);
 
-// The writing alone, silent: the whole file goes to path + ".tmp", is synced
-// and then renamed over path, so a failure at any point keeps the old file.
+// The writing alone, silent: the whole file goes to path + ".tmp", made new,
+// is synced and then renamed over path, so a failure at any point keeps the
+// old file. Nothing is ever written through a link: a link at path is
+// replaced by the new file.
 bool writeWorldFile(const char *path, const Block *grid, const GameState &state);
 
 // Reads "ClodmereSave.wld" over the grid and returns the file's record, with
@@ -29,7 +31,9 @@ GameState loadWorld(Block *grid, GameState state, const Block blockTypes[blockTy
 enum class LoadOutcome { loaded, missing, damaged };
 
 // A save file's bytes as read, before any check: `missing` when there is no
-// regular file to read, `damaged` when reading failed part way. At most one
+// regular file to read (a pipe, a socket, a device or a folder at the name,
+// directly or through a link, is never opened), `damaged` when reading
+// failed part way. At most one
 // byte more than a save holds is read, so that a longer file shows itself.
 struct SaveFileBytes {
     LoadOutcome outcome = LoadOutcome::missing;

@@ -175,6 +175,24 @@ def send_delete_window(display_name, window):
         xlib.XCloseDisplay(connection)
 
 
+SANITIZER_REPORTS = ("ERROR: AddressSanitizer", "ERROR: LeakSanitizer", "runtime error:")
+
+
+def check_no_sanitizer_report(errors):
+    """Fails with the report when a sanitized game printed one."""
+    if any(marker in errors for marker in SANITIZER_REPORTS):
+        raise HarnessError("the sanitizers reported:\n" + errors)
+
+
+def game_environment(env):
+    """The game's environment. Under the sanitizers the test suite names
+    Mesa's software driver in CLODMERE_KEEP_LOADED: preloaded, it is never
+    unloaded, so the leak report at exit can name it and its suppression
+    applies."""
+    keep = os.environ.get("CLODMERE_KEEP_LOADED")
+    return dict(env, LD_PRELOAD=keep) if keep else env
+
+
 class Game:
     """The game process, started in a scratch working directory.
 
@@ -188,18 +206,25 @@ class Game:
         if data_dir:
             shutil.copytree(data_dir, os.path.join(self.workdir, "data"), dirs_exist_ok=True)
         self.lines = []
+        self.errors = []
         self._arrived = queue.Queue()
         self.process = subprocess.Popen(
-            [os.path.abspath(game_path), *args], cwd=self.workdir, env=xserver.env,
-            stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
-            text=True)
+            [os.path.abspath(game_path), *args], cwd=self.workdir, env=game_environment(xserver.env),
+            stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+            text=True, errors="replace")
         self._reader = threading.Thread(target=self._read_console, daemon=True)
         self._reader.start()
+        self._error_reader = threading.Thread(target=self._read_errors, daemon=True)
+        self._error_reader.start()
 
     def _read_console(self):
         for line in self.process.stdout:
             self._arrived.put(line.rstrip("\n"))
         self._arrived.put(None)
+
+    def _read_errors(self):
+        for line in self.process.stderr:
+            self.errors.append(line.rstrip("\n"))
 
     def _drain(self, block_seconds):
         try:
@@ -235,7 +260,9 @@ class Game:
         except subprocess.TimeoutExpired:
             raise HarnessError(f"game still running after {timeout}s; got {self.lines!r}")
         self._reader.join(timeout=timeout)
+        self._error_reader.join(timeout=timeout)
         self._drain(0)
+        check_no_sanitizer_report("\n".join(self.errors))
         return status
 
     def lines_after(self, first, last=None):
@@ -248,7 +275,9 @@ class Game:
             self.process.kill()
             self.process.wait()
         self._reader.join(timeout=10)
+        self._error_reader.join(timeout=10)
         self.process.stdout.close()
+        self.process.stderr.close()
         if self._own_workdir:
             shutil.rmtree(self.workdir, ignore_errors=True)
 

@@ -51,7 +51,7 @@ class CommandLine(unittest.TestCase):
                 (["--play"], "--play needs a folder"),
                 (["--play", "bad-script", "--record", "new"], "only one"),
                 (["--play", "missing"], "missing"),
-                (["--timedemo", "args-is-a-folder"], "cannot read"),
+                (["--timedemo", "args-is-a-folder"], "args is not a regular file"),
                 (["--play", "bad-script"], "script line 2"),
                 (["--timedemo", "bad-world"], "damaged"),
                 (["--record", "no-parent/new"], "cannot create"),

@@ -1,5 +1,5 @@
 """Playing in the real window: the first frames of a new world, walking,
-digging and placing next to the player, and saving from the HUD."""
+digging and placing next to the player, and saving and loading from the HUD."""
 
 import os
 import unittest
@@ -72,6 +72,8 @@ class NewWorld(unittest.TestCase):
         self.xserver.click(1440 - 80, 900 - 10)  # the Save face
         self.game.wait_for_line("Saved the world!")
         self.assertEqual(os.path.getsize(os.path.join(self.game.workdir, "ClodmereSave.wld")), 9677080)
+        self.xserver.click(1440 - 10, 900 - 10)  # the Load face
+        self.game.wait_for_line("Loaded the world!")
 
 
 if __name__ == "__main__":

@@ -6,7 +6,8 @@ import subprocess
 import tempfile
 import unittest
 
-from harness import Game, XServer, start_game, test_main, wait_for_start_menu
+from harness import (Game, XServer, check_no_sanitizer_report, game_environment, start_game, test_main,
+                     wait_for_start_menu)
 
 GAME = None
 DATA = None
@@ -50,6 +51,15 @@ class StartAndClose(unittest.TestCase):
             "Initializing Event Sources", "Initializing Player", *NEW_WORLD,
         ] + SHUTDOWN)
 
+    def test_load_world_with_a_pipe_at_the_save_name_starts_a_new_world_at_once(self):
+        game = self.start_game(with_data=True)
+        os.mkfifo(os.path.join(game.workdir, "ClodmereSave.wld"))
+        window = start_game(self.xserver, game, ("Load World",))
+        self.assertEqual(game.lines_after("Loading Blocks", "Starting to Draw."), [
+            "Loading a saved world", "No save found", "Error Loading, making a new world instead.",
+            "Clicked block coords: 0.000000x0.000000"])
+        self.xserver.close_window(window)
+        self.assertEqual(game.wait_for_exit(), 0)
 
     def test_closing_the_start_window_quits_with_status_1(self):
         game = self.start_game(with_data=True)
@@ -61,10 +71,11 @@ class StartAndClose(unittest.TestCase):
 
 class StartUpFailure(unittest.TestCase):
     def test_without_an_x_server_the_display_fails_with_status_1(self):
-        env = {k: v for k, v in os.environ.items() if k != "DISPLAY"}
+        env = game_environment({k: v for k, v in os.environ.items() if k != "DISPLAY"})
         with tempfile.TemporaryDirectory() as workdir:
             run = subprocess.run([os.path.abspath(GAME)], cwd=workdir, env=env,
                                  capture_output=True, text=True, timeout=30)
+        check_no_sanitizer_report(run.stderr)
         self.assertEqual(run.returncode, 1)
         self.assertEqual(run.stdout.splitlines(),
                          [GREETING, "Initializing System", "Failed to create display!"])

@@ -54,6 +54,13 @@ class Errors(unittest.TestCase):
                 file.write(b"\0" * 1000)
             self.expect_usage_error(replay("--world", "short.wld", cwd=workdir), "damaged")
 
+    def test_a_pipe_for_a_world_or_at_the_save_name_never_blocks(self):
+        with tempfile.TemporaryDirectory() as workdir:
+            os.mkfifo(os.path.join(workdir, "ClodmereSave.wld"))
+            self.expect_usage_error(replay("--world", "ClodmereSave.wld", cwd=workdir), "cannot open the world")
+            run = replay("--seed", "1", script="click 1439 899 1\n", cwd=workdir)
+            self.assertEqual(run.stdout.splitlines()[2:4], ["No save found", "Error Loading"])
+
 
 class Sessions(unittest.TestCase):
     def test_seed_limits_comments_and_blank_lines(self):
