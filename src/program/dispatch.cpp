@@ -5,6 +5,9 @@
 #include "player/mouse_button.h"
 #include "player/movement.h"
 
+#include <cstring>
+#include <initializer_list>
+
 GameState dispatchEvent(const ALLEGRO_EVENT &event, GameState state, PlayContext &play, bool &needsRedraw)
 {
     switch (event.type) {
@@ -21,4 +24,24 @@ GameState dispatchEvent(const ALLEGRO_EVENT &event, GameState state, PlayContext
     default:
         return state;
     }
+}
+
+HandledEvents eventsToHandle(const ALLEGRO_EVENT &event, const GameState &state)
+{
+    HandledEvents handled{};
+    if (event.type != ALLEGRO_EVENT_DISPLAY_SWITCH_OUT) {
+        handled.events[handled.count++] = event;
+        return handled;
+    }
+    for (int keycode : {keyUp, keyDown, keyLeft, keyRight}) {
+        if (!state.keys[keycode])
+            continue;
+        ALLEGRO_EVENT &release = handled.events[handled.count++];
+        std::memset(&release, 0, sizeof release);
+        release.type = ALLEGRO_EVENT_KEY_UP;
+        release.keyboard.keycode = keycode;
+        release.keyboard.display = event.display.source;
+        release.any.timestamp = event.any.timestamp;
+    }
+    return handled;
 }

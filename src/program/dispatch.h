@@ -18,3 +18,15 @@ struct PlayContext {
 // Returns the handler's new state; a timer tick also marks a frame as due.
 // Event types without a handler change nothing.
 GameState dispatchEvent(const ALLEGRO_EVENT &event, GameState state, PlayContext &play, bool &needsRedraw);
+
+// What one event from the queue is handled as: itself, as a rule. When the
+// game display loses the focus, the window system sends the key-ups of keys
+// still held to the window that has the focus now, so the game would walk on
+// by itself: a focus loss stands for a key-up of each movement key held, in
+// the order up, down, left, right, and for nothing else. The recorder and the
+// dispatch both take these, so a recording holds the key-ups.
+struct HandledEvents {
+    ALLEGRO_EVENT events[4];
+    int count;
+};
+HandledEvents eventsToHandle(const ALLEGRO_EVENT &event, const GameState &state);

@@ -14,8 +14,11 @@ namespace {
 // that an event whose handler fails is in the script that shows the fault.
 void takeLiveEvent(PlayContext &play, EventFeed &feed, bool &needsRedraw)
 {
-    recordEvent(feed.recorder, currentEvent, al_get_time());
-    gameState = dispatchEvent(currentEvent, gameState, play, needsRedraw);
+    const HandledEvents handled = eventsToHandle(currentEvent, gameState);
+    for (int i = 0; i < handled.count; i++) {
+        recordEvent(feed.recorder, handled.events[i], al_get_time());
+        gameState = dispatchEvent(handled.events[i], gameState, play, needsRedraw);
+    }
 }
 
 // Each tick of the game timer plays the script up to its next tick; at its

@@ -89,12 +89,13 @@ class XServer:
                       if line.strip().startswith(("Width:", "Height:")))
         return int(fields["Width"]), int(fields["Height"])
 
-    def wait_for_window(self, size, timeout=20, title=GAME_TITLE):
-        """Waits for a window with this title and size; returns its id."""
+    def wait_for_window(self, size, timeout=20, title=GAME_TITLE, any_size=False):
+        """Waits for a window with this title and size (or any size);
+        returns its id."""
         def find():
             for window in self.windows(title):
                 try:
-                    if self.window_size(window) == size:
+                    if any_size or self.window_size(window) == size:
                         return window
                 except (KeyError, ValueError):
                     pass  # gone between the search and the query

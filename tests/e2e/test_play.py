@@ -2,6 +2,9 @@
 digging and placing next to the player, and saving and loading from the HUD."""
 
 import os
+import struct
+import subprocess
+import time
 import unittest
 
 from harness import Game, XServer, find_colour_box, start_game, test_main, wait_until
@@ -74,6 +77,29 @@ class NewWorld(unittest.TestCase):
         self.assertEqual(os.path.getsize(os.path.join(self.game.workdir, "ClodmereSave.wld")), 9677080)
         self.xserver.click(1440 - 10, 900 - 10)  # the Load face
         self.game.wait_for_line("Loaded the world!")
+
+    def test_a_key_released_in_another_window_does_not_stay_held(self):
+        wait_until(lambda: self.player_box(), 20, "the player box on screen")
+        other = subprocess.Popen(["xmessage", "-geometry", "+1500+950", "elsewhere"], env=self.xserver.env,
+                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.addCleanup(other.kill)
+        elsewhere = self.xserver.wait_for_window((0, 0), title="xmessage", any_size=True)
+
+        self.xserver.focus(self.window)
+        self.xserver.key_down("Right")
+        wait_until(lambda: self.player_box()[0] >= 60, 20, "the player to walk right")
+        self.xserver.focus(elsewhere)
+        self.xserver.key_up("Right")  # the release goes to the other window
+        self.xserver.focus(self.window)
+
+        def saved_x(count):
+            self.xserver.click(1440 - 80, 900 - 10)
+            self.game.wait_for_line("Saved the world!", count=count)
+            with open(os.path.join(self.game.workdir, "ClodmereSave.wld"), "rb") as file:
+                return struct.unpack("<f", file.read(4))[0]
+        first = saved_x(1)
+        time.sleep(1.0)  # the span measured, not a wait for something to happen
+        self.assertEqual(saved_x(2), first, "the player walked on with no key held")
 
 
 if __name__ == "__main__":

@@ -1,5 +1,7 @@
 // Keyboard input: which bytes of the state each key writes.
 #include "player/keyboard.h"
+#include "program/dispatch.h"
+#include "program/script.h"
 
 #include <allegro5/allegro.h>
 #include <gtest/gtest.h>
@@ -85,4 +87,36 @@ TEST(Keyboard, OtherKeysAndEventsChangeNothing)
     EXPECT_TRUE(sameBytes(press(before, 5000), before)); // a code beyond the table
 }
 
+// The window system gives the key-ups of keys held when the game loses the
+// focus to the window that has it: the game releases them itself, as key-ups
+// through the same handler, and nothing else changes.
+TEST(Keyboard, LosingTheFocusReleasesExactlyTheHeldMovementKeys)
+{
+    GameState held = press(press(press(newGameState(nullptr), ALLEGRO_KEY_D), keyUp), ALLEGRO_KEY_3);
+    held.keys[ALLEGRO_KEY_D] = 1; // as a damaged save might hold: not a movement flag
+    ALLEGRO_EVENT focusLost;
+    std::memset(&focusLost, 0, sizeof focusLost);
+    focusLost.type = ALLEGRO_EVENT_DISPLAY_SWITCH_OUT;
+
+    const HandledEvents handled = eventsToHandle(focusLost, held);
+    std::vector<std::string> lines;
+    GameState released = held;
+    PlayContext play{nullptr, nullptr, 0, 0};
+    bool needsRedraw = false;
+    for (int i = 0; i < handled.count; i++) {
+        lines.push_back(formatScriptEvent(handled.events[i]));
+        released = dispatchEvent(handled.events[i], released, play, needsRedraw);
+    }
+    EXPECT_EQ(lines, (std::vector<std::string>{"up 84", "up 83"}));
+    GameState expected = held;
+    expected.keys[keyUp] = expected.keys[keyRight] = 0;
+    EXPECT_TRUE(sameBytes(released, expected));
+    EXPECT_EQ(eventsToHandle(focusLost, released).count, 0);
+
+    focusLost.type = ALLEGRO_EVENT_DISPLAY_SWITCH_IN; // getting it back is handled as itself: nothing
+    EXPECT_EQ(eventsToHandle(focusLost, held).count, 1);
+    EXPECT_TRUE(sameBytes(dispatchEvent(focusLost, held, play, needsRedraw), held));
+}
+
 } // namespace
+
