@@ -1,6 +1,8 @@
-// Terrain generation. Exactly one rand() per cell in column-major order, the
+// Terrain generation. Exactly one draw per cell in column-major order, the
 // sky and bottom rows included: the same seed must give the same world.
 #include "world/terrain.h"
+
+#include "world/random.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -30,7 +32,7 @@ int32_t deepBandType(int v, int dirtThreshold, int stoneThreshold)
 
 void fillTerrain(Block *grid, const Block blockTypes[blockTypeCount], unsigned seed)
 {
-    std::srand(seed);
+    seedRandom(seed);
     for (int column = 0; column < worldColumns; column++) {
         int grassChance = grassChanceStart;
         int dirtThreshold = dirtThresholdStart;
@@ -40,7 +42,7 @@ void fillTerrain(Block *grid, const Block blockTypes[blockTypeCount], unsigned s
             // pass instead of a separate fill: the result is the same.
             Block &cell = grid[cellIndex(column, row)];
             cell = blockTypes[blockNull];
-            int v = std::rand() % 100;
+            int v = drawRandom() % 100;
             if (row <= lastSkyRow) {
                 copyBlockType(cell, blockTypes[blockAir]);
             } else if (row <= lastGrassRow) {

@@ -4,7 +4,7 @@
 
 #include "world/block.h"
 
-// Seeds the C library's generator with the calendar time and fills every
+// Seeds the game's generator with the calendar time and fills every
 // cell, then prints the generator's closing line. Returns the seed, so that
 // a recording can make the same world again.
 unsigned generateTerrain(Block *grid, const Block blockTypes[blockTypeCount]);

@@ -2,6 +2,8 @@
 // checked cell by cell against the closed forms of the band rules.
 #include "world/terrain.h"
 
+#include "world/random.h"
+
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -108,6 +110,19 @@ TEST_F(Terrain, TheSameSeedGivesTheSameWorldBitForBit)
     std::memset(grid.get(), 0x5A, worldCellCount * sizeof(Block));
     generate(99);
     EXPECT_EQ(storedGrid(), first);
+}
+
+// The game's generator draws what the C library of Linux draws, so the
+// worlds of every seed stay as they were: here against rand() itself, with
+// the seeds at the edges of the library's seeding arithmetic.
+TEST(TerrainRandom, DrawsWhatTheLinuxRandDrawsForTheSameSeed)
+{
+    for (unsigned seed : {0u, 1u, 42u, 127773u, 2147483647u, 2147483648u, 4294967295u}) {
+        std::srand(seed);
+        seedRandom(seed);
+        for (int draw = 0; draw < 2000; draw++)
+            ASSERT_EQ(drawRandom(), std::rand()) << "seed " << seed << ", draw " << draw;
+    }
 }
 
 TEST(TerrainRules, WorkedRowsGiveTheDocumentedShares)
