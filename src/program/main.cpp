@@ -1,5 +1,6 @@
 // The entry routine: read the command line, start up, make the world, play,
 // shut down.
+#include "core/system.h"
 #include "program/command_line.h"
 #include "program/globals.h"
 #include "program/main_loop.h"
@@ -78,7 +79,7 @@ GameState makeSessionWorld(GameState state, Block *grid, const Block blockTypes[
 int main(int argc, char **argv)
 {
     // The console is the game's log: keep it live through pipes and files.
-    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    keepConsoleLive();
     const CommandLine commandLine = parseCommandLine(argc, argv);
     SessionFolder folder;
     checkSessionFolder(commandLine, folder);

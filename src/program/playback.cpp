@@ -3,14 +3,13 @@
 
 #include "program/session_folder.h"
 
-#include <cerrno>
+#include <chrono>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 
-#include <unistd.h>
-
 namespace {
+
+namespace fs = std::filesystem;
 
 std::string privateSlotFolder;
 
@@ -53,17 +52,25 @@ GameState replayEvents(const std::vector<ScriptEvent> &events, GameState state, 
 bool enterPrivateSaveSlot(const SaveFileBytes &slot, std::string &problem)
 {
     std::error_code error;
-    std::string pattern = (std::filesystem::temp_directory_path(error) / "clodmere-playback-XXXXXX").string();
-    if (error || !mkdtemp(pattern.data())) {
-        problem = "cannot make a private folder for the save slot: " + std::string(std::strerror(errno));
+    const fs::path temporary = fs::temp_directory_path(error);
+    // A name no other run has: the clock's count, and another if taken.
+    const auto now = std::chrono::steady_clock::now().time_since_epoch().count();
+    for (int attempt = 0; !error && privateSlotFolder.empty() && attempt < 100; attempt++) {
+        const fs::path folder = temporary / ("clodmere-playback-" + std::to_string(now + attempt));
+        if (fs::create_directory(folder, error))
+            privateSlotFolder = folder.string();
+    }
+    if (privateSlotFolder.empty()) {
+        problem = "cannot make a private folder for the save slot: " + error.message();
         return false;
     }
-    privateSlotFolder = pattern;
     std::atexit(removePrivateSlotFolder);
-    const std::string slotPath = sessionPath(privateSlotFolder, saveFileName);
-    if ((slot.outcome != LoadOutcome::missing && !writeNewFile(slotPath, slot.bytes.get(), slot.size)) ||
-        chdir(privateSlotFolder.c_str()) != 0) {
-        problem = "cannot prepare the private save slot in " + privateSlotFolder + ": " + std::strerror(errno);
+    if (slot.outcome != LoadOutcome::missing &&
+        !writeNewFile(sessionPath(privateSlotFolder, saveFileName), slot.bytes.get(), slot.size, problem))
+        return false;
+    fs::current_path(privateSlotFolder, error);
+    if (error) {
+        problem = "cannot move into " + privateSlotFolder + ": " + error.message();
         return false;
     }
     return true;

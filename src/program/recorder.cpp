@@ -4,31 +4,24 @@
 #include "program/script.h"
 #include "program/session_folder.h"
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
 void closeScript(Recorder &recorder)
 {
-    close(recorder.fd);
-    recorder.fd = -1;
+    closeFile(recorder.script);
+    recorder.script = noFile;
     recorder.pending.clear();
     recorder.tickRun = 0;
 }
 
 // A short write may have left part of a line: the file goes back to its last
 // whole line, as far as the file system still allows, and recording stops.
-void stopOnFailure(Recorder &recorder, int reason)
+void stopOnFailure(Recorder &recorder, const std::string &reason)
 {
-    int trimmed = ftruncate(recorder.fd, recorder.length);
-    static_cast<void>(trimmed);
-    std::printf("Recording stopped: cannot write %s: %s\n", recorder.path.c_str(), std::strerror(reason));
+    truncateFile(recorder.script, recorder.length);
+    std::printf("Recording stopped: cannot write %s: %s\n", recorder.path.c_str(), reason.c_str());
     closeScript(recorder);
 }
 
@@ -46,21 +39,16 @@ void writePending(Recorder &recorder, double now)
     if (recorder.pending.empty())
         return;
     // Writes into a file whose folder was deleted succeed and go nowhere.
-    struct stat info;
-    if (fstat(recorder.fd, &info) == 0 && info.st_nlink == 0) {
-        stopOnFailure(recorder, ENOENT);
+    if (fileWasRemoved(recorder.script)) {
+        stopOnFailure(recorder, "its folder was removed");
         return;
     }
     // One write for all the lines: a process killed now leaves all or none.
-    ssize_t written;
-    do
-        written = write(recorder.fd, recorder.pending.data(), recorder.pending.size());
-    while (written < 0 && errno == EINTR);
-    if (written != static_cast<ssize_t>(recorder.pending.size())) {
-        stopOnFailure(recorder, written < 0 ? errno : ENOSPC);
+    if (!writeFile(recorder.script, recorder.pending.data(), recorder.pending.size())) {
+        stopOnFailure(recorder, systemError());
         return;
     }
-    recorder.length += written;
+    recorder.length += static_cast<int64_t>(recorder.pending.size());
     recorder.pending.clear();
 }
 
@@ -70,9 +58,9 @@ bool startRecorder(Recorder &recorder, const std::string &directory, double now,
 {
     recorder = Recorder();
     recorder.path = sessionPath(directory, sessionScriptName);
-    recorder.fd = open(recorder.path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC, 0644);
-    if (recorder.fd < 0) {
-        problem = "cannot write " + recorder.path + ": " + std::strerror(errno);
+    recorder.script = createNewFile(recorder.path.c_str());
+    if (!isOpen(recorder.script)) {
+        problem = "cannot write " + recorder.path + ": " + systemError();
         return false;
     }
     recorder.lastWrite = now;

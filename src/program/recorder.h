@@ -7,13 +7,15 @@
 // play goes on.
 #pragma once
 
+#include "core/system.h"
+
 #include <allegro5/events.h>
 
 #include <cstdint>
 #include <string>
 
 struct Recorder {
-    int fd = -1;          // the script; -1 when not recording
+    SystemFile script = noFile; // none when not recording
     std::string path;
     std::string pending;  // whole lines not yet written
     int64_t tickRun = 0;  // ticks since the last line
@@ -35,4 +37,4 @@ void recordEvent(Recorder &recorder, const ALLEGRO_EVENT &event, double now);
 // Writes what is pending and closes the script.
 void stopRecorder(Recorder &recorder);
 
-inline bool isRecording(const Recorder &recorder) { return recorder.fd >= 0; }
+inline bool isRecording(const Recorder &recorder) { return isOpen(recorder.script); }

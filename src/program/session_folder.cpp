@@ -1,22 +1,20 @@
 // Reading and writing session folders: the one reader and the one writer.
 #include "program/session_folder.h"
 
-#include "world/regular_file.h"
+#include "core/system.h"
 
-#include <cerrno>
+#include <chrono>
 #include <cstdlib>
-#include <cstring>
+#include <filesystem>
 #include <sstream>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
 constexpr uint64_t largestSeed = 4294967295u;
 
-std::string withReason(const std::string &what) { return what + ": " + std::strerror(errno); }
+namespace fs = std::filesystem;
+
+std::string withReason(const std::string &what) { return what + ": " + systemError(); }
 
 bool parseWholeNumber(const std::string &text, uint64_t limit, uint64_t &value)
 {
@@ -41,37 +39,27 @@ bool parseScreen(const std::string &text, SessionStart &start)
 // The whole of a regular file; nothing else at the name is opened.
 bool readRegularFile(const std::string &path, std::string &contents)
 {
-    int fd = openRegularFile(path.c_str());
-    if (fd < 0)
+    const SystemFile file = openRegularFile(path.c_str());
+    if (!isOpen(file))
         return false;
     contents.clear();
     char buffer[1 << 14];
-    for (;;) {
-        ssize_t got = read(fd, buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0) {
-            int reason = errno;
-            close(fd);
-            errno = reason;
-            return false;
-        }
-        if (got == 0)
-            break;
+    int64_t got;
+    while ((got = readFile(file, buffer, sizeof buffer)) > 0)
         contents.append(buffer, static_cast<size_t>(got));
-    }
-    close(fd);
-    return true;
+    closeFile(file);
+    return got == 0;
 }
 
 // Why a file of the folder could not be read.
 std::string unreadable(const std::string &path)
 {
-    const int reason = errno;
-    struct stat info;
-    if (stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode))
+    const std::string reason = systemError();
+    std::error_code error;
+    const fs::file_status status = fs::status(path, error);
+    if (fs::exists(status) && !fs::is_regular_file(status))
         return path + " is not a regular file";
-    return "cannot read " + path + ": " + std::strerror(reason);
+    return "cannot read " + path + ": " + reason;
 }
 
 bool readScriptFile(const std::string &path, std::vector<ScriptEvent> &events, std::string &problem)
@@ -189,8 +177,8 @@ GameState sessionStartState(GameState state, const SessionStart &start)
 
 bool readSessionFolder(const std::string &directory, SessionFolder &folder, std::string &problem)
 {
-    struct stat info;
-    if (stat(directory.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
+    std::error_code error;
+    if (!fs::is_directory(directory, error)) {
         problem = "no session folder at " + directory;
         return false;
     }
@@ -219,80 +207,64 @@ bool readSessionFolder(const std::string &directory, SessionFolder &folder, std:
 
 bool claimSessionFolder(const std::string &directory, std::string &problem)
 {
-    if (mkdir(directory.c_str(), 0777) != 0 && errno != EEXIST) {
-        problem = withReason("cannot create " + directory);
-        return false;
-    }
-    struct stat info;
-    if (stat(directory.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
+    std::error_code error;
+    if (fs::exists(directory, error) && !fs::is_directory(directory, error)) {
         problem = directory + " is not a folder";
         return false;
     }
+    fs::create_directory(directory, error);
+    if (error) {
+        problem = "cannot create " + directory + ": " + error.message();
+        return false;
+    }
     for (const char *name : {sessionArgsName, sessionScriptName}) {
-        if (lstat(sessionPath(directory, name).c_str(), &info) == 0) {
+        if (fs::exists(fs::symlink_status(sessionPath(directory, name), error))) {
             problem = directory + " already holds a recording";
             return false;
         }
     }
     // Try a write now, so that a folder we cannot write into is refused
     // before the game starts.
-    std::string probe = sessionPath(directory, ".clodmere-probe-XXXXXX");
-    int fd = mkstemp(probe.data());
-    if (fd < 0) {
+    const std::string probe = sessionPath(
+        directory, ".clodmere-probe-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
+    const SystemFile file = createNewFile(probe.c_str());
+    if (!isOpen(file)) {
         problem = withReason("cannot write into " + directory);
         return false;
     }
-    close(fd);
-    unlink(probe.c_str());
+    closeFile(file);
+    removeFile(probe.c_str());
     return true;
 }
 
-bool writeNewFile(const std::string &path, const unsigned char *bytes, size_t size)
+bool writeNewFile(const std::string &path, const unsigned char *bytes, size_t size, std::string &problem)
 {
-    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return false;
-    while (size > 0) {
-        ssize_t written = write(fd, bytes, size);
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0) {
-            int reason = written < 0 ? errno : ENOSPC;
-            close(fd);
-            unlink(path.c_str());
-            errno = reason;
-            return false;
-        }
-        bytes += written;
-        size -= static_cast<size_t>(written);
-    }
-    if (close(fd) != 0) {
-        int reason = errno;
-        unlink(path.c_str());
-        errno = reason;
+    const SystemFile file = createNewFile(path.c_str());
+    if (!isOpen(file)) {
+        problem = withReason("cannot write " + path);
         return false;
     }
-    return true;
+    const bool written = writeFile(file, bytes, size);
+    const std::string reason = written ? "" : systemError();
+    const bool closed = closeFile(file);
+    if (written && closed)
+        return true;
+    problem = "cannot write " + path + ": " + (written ? systemError() : reason);
+    removeFile(path.c_str());
+    return false;
 }
 
 bool writeSessionStart(const std::string &directory, const SessionStart &start,
                        const SaveFileBytes &startWorld, const SaveFileBytes &saveSlot, std::string &problem)
 {
     const std::string args = formatStartArguments(start) + "\n";
-    const std::string argsPath = sessionPath(directory, sessionArgsName);
-    if (!writeNewFile(argsPath, reinterpret_cast<const unsigned char *>(args.data()), args.size())) {
-        problem = withReason("cannot write " + argsPath);
+    if (!writeNewFile(sessionPath(directory, sessionArgsName), reinterpret_cast<const unsigned char *>(args.data()),
+                      args.size(), problem))
         return false;
-    }
-    const std::string worldPath = sessionPath(directory, sessionStartWorldName);
-    if (start.source == WorldSource::file && !writeNewFile(worldPath, startWorld.bytes.get(), startWorld.size)) {
-        problem = withReason("cannot write " + worldPath);
+    if (start.source == WorldSource::file &&
+        !writeNewFile(sessionPath(directory, sessionStartWorldName), startWorld.bytes.get(), startWorld.size,
+                      problem))
         return false;
-    }
-    const std::string slotPath = sessionPath(directory, saveFileName);
-    if (saveSlot.outcome != LoadOutcome::missing && !writeNewFile(slotPath, saveSlot.bytes.get(), saveSlot.size)) {
-        problem = withReason("cannot write " + slotPath);
-        return false;
-    }
-    return true;
+    return saveSlot.outcome == LoadOutcome::missing ||
+           writeNewFile(sessionPath(directory, saveFileName), saveSlot.bytes.get(), saveSlot.size, problem);
 }

@@ -85,6 +85,6 @@ bool writeSessionStart(const std::string &directory, const SessionStart &start,
 // `name` inside `directory`.
 std::string sessionPath(const std::string &directory, const std::string &name);
 
-// Writes bytes into a file that must not exist yet. False, with errno set,
-// on any failure; a file begun is removed again.
-bool writeNewFile(const std::string &path, const unsigned char *bytes, size_t size);
+// Writes bytes into a file that must not exist yet. False, with the
+// problem, on any failure; a file begun is removed again.
+bool writeNewFile(const std::string &path, const unsigned char *bytes, size_t size, std::string &problem);

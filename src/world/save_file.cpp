@@ -4,16 +4,11 @@
 #include "world/save_file.h"
 
 #include "core/byte_order.h"
-#include "world/regular_file.h"
+#include "core/system.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <memory>
 #include <string>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -29,33 +24,6 @@ FileBytes encodeWorld(const Block *grid, const GameState &state)
     for (size_t i = 0; i < worldCellCount; i++, cell += storedBlockSize)
         encodeBlock(grid[i], cell);
     return bytes;
-}
-
-bool writeAll(int fd, const unsigned char *bytes, size_t size)
-{
-    while (size > 0) {
-        ssize_t written = write(fd, bytes, size);
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        bytes += written;
-        size -= static_cast<size_t>(written);
-    }
-    return true;
-}
-
-// Makes the rename itself durable. A directory that cannot be synced does not
-// make the save fail: the file is complete and in place.
-void syncDirectoryOf(const std::string &path)
-{
-    size_t slash = path.rfind('/');
-    std::string directory = slash == std::string::npos ? "." : path.substr(0, slash + 1);
-    int fd = open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        fsync(fd);
-        close(fd);
-    }
 }
 
 // Every cell's type must index the block-type table.
@@ -75,23 +43,21 @@ bool cellTypesAreValid(const unsigned char *bytes)
 SaveFileBytes readSaveFileBytes(const char *path)
 {
     SaveFileBytes file;
-    int fd = openRegularFile(path);
-    if (fd < 0)
+    const SystemFile opened = openRegularFile(path);
+    if (!isOpen(opened))
         return file;
     const size_t capacity = saveFileSize + 1;
     file.bytes.reset(new unsigned char[capacity]);
     file.outcome = LoadOutcome::loaded;
     while (file.size < capacity) {
-        ssize_t got = read(fd, file.bytes.get() + file.size, capacity - file.size);
-        if (got < 0 && errno == EINTR)
-            continue;
+        const int64_t got = readFile(opened, file.bytes.get() + file.size, capacity - file.size);
         if (got < 0)
             file.outcome = LoadOutcome::damaged;
         if (got <= 0)
             break;
         file.size += static_cast<size_t>(got);
     }
-    close(fd);
+    closeFile(opened);
     return file;
 }
 
@@ -108,17 +74,16 @@ bool writeWorldFile(const char *path, const Block *grid, const GameState &state)
     // a stale one from a killed save, or a link planted there, is removed
     // (a link, not what it leads to), and the exclusive create would refuse
     // anything put back in between.
-    unlink(temporaryPath.c_str());
-    int fd = open(temporaryPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
-    if (fd < 0)
+    removeFile(temporaryPath.c_str());
+    const SystemFile temporary = createNewFile(temporaryPath.c_str());
+    if (!isOpen(temporary))
         return false;
-    bool written = writeAll(fd, bytes.get(), saveFileSize) && fsync(fd) == 0;
-    bool closed = close(fd) == 0;
-    if (!written || !closed || rename(temporaryPath.c_str(), path) != 0) {
-        unlink(temporaryPath.c_str());
+    const bool written = writeFile(temporary, bytes.get(), saveFileSize) && syncFile(temporary);
+    const bool closed = closeFile(temporary);
+    if (!written || !closed || !replaceFile(temporaryPath.c_str(), path)) {
+        removeFile(temporaryPath.c_str());
         return false;
     }
-    syncDirectoryOf(path);
     return true;
 }
 

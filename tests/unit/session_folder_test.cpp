@@ -162,7 +162,7 @@ TEST(SessionFolder, ARecordingThatCannotWriteStopsWithOneLineAndKeepsWholeLines)
     ASSERT_TRUE(startRecorder(recorder, folder, 0.0, problem)) << problem;
     std::filesystem::remove_all(folder);
     EXPECT_EQ(consoleOutputOf([&] { recordEvent(recorder, click(1, 2, 1), 0.0); }),
-              "Recording stopped: cannot write " + folder + "/script: No such file or directory\n");
+              "Recording stopped: cannot write " + folder + "/script: its folder was removed\n");
     EXPECT_FALSE(isRecording(recorder));
 }
 

@@ -8,6 +8,7 @@
 // operations, then "ticks T jumpEnd J". Problems go to standard error with
 // exit status 2, before anything is written.
 #include "core/game_state.h"
+#include "core/system.h"
 #include "program/playback.h"
 #include "program/session_folder.h"
 #include "program/startup.h"
@@ -189,7 +190,7 @@ void writeFrame(const std::string &path, const Block *grid, const Block blockTyp
 int main(int argc, char **argv)
 {
     // Like the game's console: a run that stops shows its last line.
-    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    keepConsoleLive();
     const Options options = parseArguments(argc, argv);
     const SessionFolder session = readSession(options);
 

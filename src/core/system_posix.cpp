@@ -1,0 +1,111 @@
+// Files and the console on Linux and other POSIX systems.
+#include "core/system.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+int fdOf(SystemFile file) { return static_cast<int>(file.handle); }
+
+// Makes a rename itself durable. A folder that cannot be synced does not
+// make the replacement fail: the file is complete and in place.
+void syncFolderOf(const std::string &path)
+{
+    size_t slash = path.rfind('/');
+    std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+    int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        fsync(fd);
+        close(fd);
+    }
+}
+
+} // namespace
+
+SystemFile openRegularFile(const char *path)
+{
+    // Look first, open only a regular file. Should the name change between
+    // the look and the open, the open cannot block, and the second look
+    // refuses what it found.
+    struct stat info;
+    if (stat(path, &info) != 0)
+        return noFile;
+    if (!S_ISREG(info.st_mode)) {
+        errno = EINVAL;
+        return noFile;
+    }
+    int fd = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return noFile;
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        close(fd);
+        errno = EINVAL;
+        return noFile;
+    }
+    return {fd};
+}
+
+SystemFile createNewFile(const char *path)
+{
+    int fd = open(path, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    return fd < 0 ? noFile : SystemFile{fd};
+}
+
+int64_t readFile(SystemFile file, void *bytes, size_t size)
+{
+    for (;;) {
+        ssize_t got = read(fdOf(file), bytes, size);
+        if (got >= 0 || errno != EINTR)
+            return got;
+    }
+}
+
+bool writeFile(SystemFile file, const void *bytes, size_t size)
+{
+    const char *next = static_cast<const char *>(bytes);
+    while (size > 0) {
+        ssize_t written = write(fdOf(file), next, size);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0) {
+            if (written == 0)
+                errno = ENOSPC;
+            return false;
+        }
+        next += written;
+        size -= static_cast<size_t>(written);
+    }
+    return true;
+}
+
+bool syncFile(SystemFile file) { return fsync(fdOf(file)) == 0; }
+
+bool truncateFile(SystemFile file, int64_t length) { return ftruncate(fdOf(file), length) == 0; }
+
+bool fileWasRemoved(SystemFile file)
+{
+    struct stat info;
+    return fstat(fdOf(file), &info) == 0 && info.st_nlink == 0;
+}
+
+bool closeFile(SystemFile file) { return close(fdOf(file)) == 0; }
+
+bool removeFile(const char *path) { return unlink(path) == 0; }
+
+bool replaceFile(const char *from, const char *to)
+{
+    if (rename(from, to) != 0)
+        return false;
+    syncFolderOf(to);
+    return true;
+}
+
+std::string systemError() { return std::strerror(errno); }
+
+void keepConsoleLive() { std::setvbuf(stdout, nullptr, _IOLBF, 0); }

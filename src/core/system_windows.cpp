@@ -1,0 +1,128 @@
+// Files and the console on Windows.
+#include "core/system.h"
+
+#ifndef _WIN32_WINNT
+#define _WIN32_WINNT 0x0601 // Windows 7: GetFileInformationByHandleEx
+#endif
+#include <windows.h>
+
+#include <cstdio>
+
+namespace {
+
+// Another program (a virus scanner, an indexer) may hold the old save open
+// for a moment: the replacement is tried again for about a second.
+constexpr int replaceAttempts = 20;
+constexpr DWORD replaceWaitMilliseconds = 50;
+
+// One call of ReadFile or WriteFile moves at most this much.
+constexpr size_t largestTransfer = 1 << 30;
+
+HANDLE handleOf(SystemFile file) { return reinterpret_cast<HANDLE>(file.handle); }
+
+SystemFile fileOf(HANDLE handle)
+{
+    return handle == INVALID_HANDLE_VALUE ? noFile : SystemFile{reinterpret_cast<intptr_t>(handle)};
+}
+
+bool isHeldByAnotherProgram(DWORD error)
+{
+    return error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+}
+
+} // namespace
+
+SystemFile openRegularFile(const char *path)
+{
+    // Opening for reading never keeps others from saving or removing it.
+    HANDLE handle = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return noFile;
+    BY_HANDLE_FILE_INFORMATION info;
+    if (GetFileType(handle) != FILE_TYPE_DISK || !GetFileInformationByHandle(handle, &info) ||
+        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        CloseHandle(handle);
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return noFile;
+    }
+    return fileOf(handle);
+}
+
+SystemFile createNewFile(const char *path)
+{
+    return fileOf(
+        CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+int64_t readFile(SystemFile file, void *bytes, size_t size)
+{
+    DWORD got = 0;
+    if (!ReadFile(handleOf(file), bytes, static_cast<DWORD>(size < largestTransfer ? size : largestTransfer), &got,
+                  nullptr))
+        return -1;
+    return got;
+}
+
+bool writeFile(SystemFile file, const void *bytes, size_t size)
+{
+    const char *next = static_cast<const char *>(bytes);
+    while (size > 0) {
+        DWORD written = 0;
+        if (!WriteFile(handleOf(file), next, static_cast<DWORD>(size < largestTransfer ? size : largestTransfer),
+                       &written, nullptr) ||
+            written == 0)
+            return false;
+        next += written;
+        size -= written;
+    }
+    return true;
+}
+
+bool syncFile(SystemFile file) { return FlushFileBuffers(handleOf(file)); }
+
+bool truncateFile(SystemFile file, int64_t length)
+{
+    LARGE_INTEGER position;
+    position.QuadPart = length;
+    return SetFilePointerEx(handleOf(file), position, nullptr, FILE_BEGIN) && SetEndOfFile(handleOf(file));
+}
+
+bool fileWasRemoved(SystemFile file)
+{
+    FILE_STANDARD_INFO info;
+    return GetFileInformationByHandleEx(handleOf(file), FileStandardInfo, &info, sizeof info) &&
+           (info.DeletePending || info.NumberOfLinks == 0);
+}
+
+bool closeFile(SystemFile file) { return CloseHandle(handleOf(file)); }
+
+bool removeFile(const char *path) { return DeleteFileA(path); }
+
+bool replaceFile(const char *from, const char *to)
+{
+    for (int attempt = 1;; attempt++) {
+        if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return true;
+        const DWORD error = GetLastError();
+        if (attempt == replaceAttempts || !isHeldByAnotherProgram(error))
+            return false;
+        Sleep(replaceWaitMilliseconds);
+        SetLastError(error);
+    }
+}
+
+std::string systemError()
+{
+    const DWORD error = GetLastError();
+    char text[256];
+    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, text,
+                                  sizeof text, nullptr);
+    while (length > 0 && (text[length - 1] == '\n' || text[length - 1] == '\r' || text[length - 1] == '.'))
+        length--;
+    return length > 0 ? std::string(text, length) : "error " + std::to_string(error);
+}
+
+// The C runtime here takes line buffering for full buffering: without a
+// buffer each line goes out as it is printed.
+void keepConsoleLive() { std::setvbuf(stdout, nullptr, _IONBF, 0); }
