@@ -9,7 +9,13 @@ SOAK_EVENTS ?= 1000000
 export UBSAN_OPTIONS := print_stacktrace=1
 export ASAN_OPTIONS := detect_leaks=1
 
-.PHONY: all deps run test sanitize bench fuzz soak clean
+# The Windows release, cross-built with MinGW-w64 from the library sources
+# beside the project, and tested under Wine.
+WINDOWS_DIR := build-windows
+THIRD_PARTY ?= ../shared/third_party
+WINDOWS_ZIP := dist/clodmere-windows-x86_64.zip
+
+.PHONY: all deps run test sanitize bench fuzz soak clean windows test-windows
 
 all: deps $(BUILD_DIR)/CMakeCache.txt
 	cmake --build $(BUILD_DIR) -j $(JOBS)
@@ -64,5 +70,19 @@ bench: all
 	  $(UNDER_X) ./$(BUILD_DIR)/clodmere --timedemo $$demo | tail -n 1; \
 	done
 
+# Allegro and FreeType are built once into $(WINDOWS_DIR)/libraries; later
+# runs rebuild only the game.
+windows:
+	@sh tools/install-deps.sh windows
+	sh tools/windows/build-libraries.sh $(THIRD_PARTY) $(WINDOWS_DIR)/libraries
+	cmake -S . -B $(WINDOWS_DIR)/game -DCMAKE_TOOLCHAIN_FILE=tools/windows/mingw-w64.cmake \
+	  -DCMAKE_BUILD_TYPE=Release -DCLODMERE_WINDOWS_LIBRARIES=$(abspath $(WINDOWS_DIR)/libraries/prefix) > /dev/null
+	cmake --build $(WINDOWS_DIR)/game -j $(JOBS)
+	/usr/bin/python3 tools/windows/package.py $(WINDOWS_DIR)/game $(WINDOWS_DIR)/libraries/prefix $(WINDOWS_ZIP)
+
+test-windows: windows
+	/usr/bin/python3 tests/windows/run_tests.py --release $(WINDOWS_ZIP) \
+	  --tests-build $(WINDOWS_DIR)/game --work $(WINDOWS_DIR)/test
+
 clean:
-	rm -rf $(BUILD_DIR) $(SANITIZE_DIR)
+	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(WINDOWS_DIR) dist

@@ -3,10 +3,15 @@
 # only those that are missing, so that a second run costs almost nothing.
 set -eu
 
+#   install-deps.sh            what the Linux build and its tests need
+#   install-deps.sh windows    that, and the Windows cross-build and Wine
 packages="g++ make cmake pkg-config clang libclang-rt-14-dev
 liballegro5-dev liballegro-ttf5-dev liballegro-image5-dev
 googletest libgtest-dev libbenchmark-dev
 python3 python3-pil xvfb x11-utils xdotool libgl1-mesa-dri"
+if [ "${1:-}" = windows ]; then
+    packages="$packages g++-mingw-w64-x86-64-posix wine wine64 xz-utils"
+fi
 
 missing=""
 for package in $packages; do

@@ -8,6 +8,9 @@
 
 #include <cstdio>
 
+#include <fcntl.h>
+#include <io.h>
+
 namespace {
 
 // Another program (a virus scanner, an indexer) may hold the old save open
@@ -124,5 +127,10 @@ std::string systemError()
 }
 
 // The C runtime here takes line buffering for full buffering: without a
-// buffer each line goes out as it is printed.
-void keepConsoleLive() { std::setvbuf(stdout, nullptr, _IONBF, 0); }
+// buffer each line goes out as it is printed. Lines end in "\n" alone, as
+// on Linux, so that a log or a replay's output reads the same on both.
+void keepConsoleLive()
+{
+    _setmode(_fileno(stdout), _O_BINARY);
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
+}

@@ -64,6 +64,10 @@ class XServer:
             os.close(read_end)
         self.display = ":" + number.decode().strip()
         self.env = dict(os.environ, DISPLAY=self.display)
+        # Clicks and screenshots are placed from the top-left corner of the
+        # game's window last waited for: the origin under a bare X server,
+        # the middle of the screen where the game centres its windows itself.
+        self.origin = (0, 0)
 
     def run(self, *args):
         return subprocess.run(args, env=self.env, capture_output=True, text=True,
@@ -83,11 +87,15 @@ class XServer:
         found = self.run("xdotool", "search", "--onlyvisible", "--name", f"^{title}$")
         return [int(line) for line in found.split()]
 
-    def window_size(self, window):
+    def window_geometry(self, window):
+        """(left, top, width, height) of a window on the screen."""
         info = self.run("xwininfo", "-id", str(window))
-        fields = dict(line.strip().split(":", 1) for line in info.splitlines()
-                      if line.strip().startswith(("Width:", "Height:")))
-        return int(fields["Width"]), int(fields["Height"])
+        fields = dict(line.strip().split(":", 1) for line in info.splitlines() if ":" in line)
+        return tuple(int(fields[name]) for name in
+                     ("Absolute upper-left X", "Absolute upper-left Y", "Width", "Height"))
+
+    def window_size(self, window):
+        return self.window_geometry(window)[2:]
 
     def wait_for_window(self, size, timeout=20, title=GAME_TITLE, any_size=False):
         """Waits for a window with this title and size (or any size);
@@ -95,10 +103,13 @@ class XServer:
         def find():
             for window in self.windows(title):
                 try:
-                    if any_size or self.window_size(window) == size:
-                        return window
+                    left, top, width, height = self.window_geometry(window)
                 except (KeyError, ValueError):
-                    pass  # gone between the search and the query
+                    continue  # gone between the search and the query
+                if any_size or (width, height) == size:
+                    if title == GAME_TITLE:
+                        self.origin = (left, top)
+                    return window
             return None
         return wait_until(find, timeout, f"a {size[0]}x{size[1]} window titled {title!r}")
 
@@ -107,9 +118,11 @@ class XServer:
         send_delete_window(self.display, window)
 
     def screenshot(self, path=None):
-        """The whole screen as an RGB image, saved to path if given."""
+        """The screen from the game window's top-left corner on, as an RGB
+        image, saved to path if given."""
         from PIL import ImageGrab
         image = ImageGrab.grab(xdisplay=self.display).convert("RGB")
+        image = image.crop((*self.origin, *image.size))
         if path:
             image.save(path)
         return image
@@ -117,6 +130,7 @@ class XServer:
     def click(self, x, y, button=1):
         """A press and release at (x, y). Allegro takes a click's position
         from the last pointer motion, so the pointer always moves onto it."""
+        x, y = x + self.origin[0], y + self.origin[1]
         self.run("xdotool", "mousemove", str(x + 1), str(y + 1))
         self.run("xdotool", "mousemove", str(x), str(y))
         self.run("xdotool", "click", str(button))
@@ -176,6 +190,9 @@ def send_delete_window(display_name, window):
         xlib.XCloseDisplay(connection)
 
 
+# What runs the game: nothing for a native build, Wine for the Windows one.
+LAUNCHER = []
+
 SANITIZER_REPORTS = ("ERROR: AddressSanitizer", "ERROR: LeakSanitizer", "runtime error:")
 
 
@@ -210,7 +227,7 @@ class Game:
         self.errors = []
         self._arrived = queue.Queue()
         self.process = subprocess.Popen(
-            [os.path.abspath(game_path), *args], cwd=self.workdir, env=game_environment(xserver.env),
+            [*LAUNCHER, os.path.abspath(game_path), *args], cwd=self.workdir, env=game_environment(xserver.env),
             stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
             text=True, errors="replace")
         self._reader = threading.Thread(target=self._read_console, daemon=True)
@@ -326,6 +343,8 @@ def test_main(module_globals):
     parser = argparse.ArgumentParser()
     parser.add_argument("--game", required=True)
     parser.add_argument("--data", required=True)
+    parser.add_argument("--launcher", default="", help="a program that runs the game, such as wine64")
     args, rest = parser.parse_known_args()
     module_globals["GAME"], module_globals["DATA"] = args.game, args.data
+    LAUNCHER[:] = args.launcher.split()
     unittest.main(module=module_globals["__name__"], argv=[sys.argv[0]] + rest, verbosity=2)

@@ -26,7 +26,7 @@ class StartMenu(unittest.TestCase):
 
     def close(self, game, window):
         self.xserver.close_window(window)
-        self.assertEqual(game.wait_for_exit(), 0)
+        self.assertEqual(game.wait_for_exit(), 0, game.lines)
 
     def menu_lines(self, game):
         start = game.lines.index("Initializing Player") + 1

@@ -82,7 +82,7 @@ class NewWorld(unittest.TestCase):
         wait_until(lambda: self.player_box(), 20, "the player box on screen")
         other = subprocess.Popen(["xmessage", "-geometry", "+1500+950", "elsewhere"], env=self.xserver.env,
                                  stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        self.addCleanup(other.kill)
+        self.addCleanup(lambda: (other.kill(), other.wait()))
         elsewhere = self.xserver.wait_for_window((0, 0), title="xmessage", any_size=True)
 
         self.xserver.focus(self.window)

@@ -6,8 +6,8 @@ import subprocess
 import tempfile
 import unittest
 
-from harness import (Game, XServer, check_no_sanitizer_report, game_environment, start_game, test_main,
-                     wait_for_start_menu)
+from harness import (LAUNCHER, Game, XServer, check_no_sanitizer_report, game_environment, start_game,
+                     test_main, wait_for_start_menu)
 
 GAME = None
 DATA = None
@@ -33,7 +33,7 @@ class StartAndClose(unittest.TestCase):
     def play_and_close(self, game):
         window = start_game(self.xserver, game)
         self.xserver.close_window(window)
-        self.assertEqual(game.wait_for_exit(), 0)
+        self.assertEqual(game.wait_for_exit(), 0, game.lines)
 
     def test_console_lines_in_order_and_clean_close(self):
         game = self.start_game(with_data=True)
@@ -59,7 +59,7 @@ class StartAndClose(unittest.TestCase):
             "Loading a saved world", "No save found", "Error Loading, making a new world instead.",
             "Clicked block coords: 0.000000x0.000000"])
         self.xserver.close_window(window)
-        self.assertEqual(game.wait_for_exit(), 0)
+        self.assertEqual(game.wait_for_exit(), 0, game.lines)
 
     def test_closing_the_start_window_quits_with_status_1(self):
         game = self.start_game(with_data=True)
@@ -73,7 +73,7 @@ class StartUpFailure(unittest.TestCase):
     def test_without_an_x_server_the_display_fails_with_status_1(self):
         env = game_environment({k: v for k, v in os.environ.items() if k != "DISPLAY"})
         with tempfile.TemporaryDirectory() as workdir:
-            run = subprocess.run([os.path.abspath(GAME)], cwd=workdir, env=env,
+            run = subprocess.run([*LAUNCHER, os.path.abspath(GAME)], cwd=workdir, env=env,
                                  capture_output=True, text=True, timeout=30)
         check_no_sanitizer_report(run.stderr)
         self.assertEqual(run.returncode, 1)

@@ -10,7 +10,10 @@ with what it must give:
 The tool runs in a scratch directory that holds the folder's ClodmereSave.wld,
 so that a Load in the session reads what it read when it was recorded.
 
-    run_session.py --tool PATH SESSION_DIR [--record]
+    run_session.py --tool PATH [--launcher PROGRAM] SESSION_DIR [--record]
+
+--launcher runs the tool through another program (wine64 for the Windows
+build).
 
 --record rewrites expected-stdout and out.sha256 from this run: a deliberate
 step, to be reviewed like any other change. expected-state is never written.
@@ -58,6 +61,7 @@ def expected_state(path):
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--tool", required=True)
+    parser.add_argument("--launcher", default="")
     parser.add_argument("session")
     parser.add_argument("--record", action="store_true")
     options = parser.parse_args()
@@ -67,7 +71,8 @@ def main():
         slot = os.path.join(session, "ClodmereSave.wld")
         if os.path.exists(slot):
             shutil.copyfile(slot, os.path.join(workdir, "ClodmereSave.wld"))
-        run = subprocess.run([os.path.abspath(options.tool), "--session", session, "--out", "out.wld"],
+        run = subprocess.run([*options.launcher.split(), os.path.abspath(options.tool), "--session", session,
+                              "--out", "out.wld"],
                              cwd=workdir, capture_output=True, text=True, timeout=300)
         if run.returncode != 0:
             raise SystemExit(f"the tool failed with status {run.returncode}: {run.stderr}")
