@@ -70,6 +70,22 @@ void registerEventSources(bool liveInput)
         al_register_event_source(eventQueue, al_get_keyboard_event_source());
 }
 
+// The steps every start shares, from the first display to the HUD's button
+// face. Live input is left out when a session plays back.
+void startWithDisplay(int width, int height, bool liveInput)
+{
+    display = al_create_display(width, height);
+    if (!display)
+        failStartUp("Failed to create display!\n");
+    startEventsAndFont();
+    registerEventSources(liveInput);
+
+    std::printf("Initializing Player\n");
+    gameState = newGameState(createPlayerBitmap());
+
+    hudButtonBitmap = createHudButtonBitmap();
+}
+
 } // namespace
 
 void failStartUp(const char *line)
@@ -81,17 +97,7 @@ void failStartUp(const char *line)
 void startUp()
 {
     startLibrary();
-    display = al_create_display(startWindowWidth, startWindowHeight);
-    if (!display)
-        failStartUp("Failed to create display!\n");
-    startEventsAndFont();
-    registerEventSources(true);
-
-    std::printf("Initializing Player\n");
-    gameState = newGameState(createPlayerBitmap());
-
-    hudButtonBitmap = createHudButtonBitmap();
-
+    startWithDisplay(startWindowWidth, startWindowHeight, true);
     gameState = runStartMenu(gameState, hudFont, display, eventQueue, currentEvent);
     if (!display)
         failStartUp("Failed to create display!\n");
@@ -111,16 +117,9 @@ void startUpForPlayback(int32_t screenWidth, int32_t screenHeight, bool timeDemo
         al_set_new_display_flags(ALLEGRO_NOFRAME);
     if (timeDemo)
         al_set_new_display_option(ALLEGRO_VSYNC, vsyncOff, ALLEGRO_SUGGEST);
-    display = al_create_display(screenWidth, screenHeight);
-    if (!display)
-        failStartUp("Failed to create display!\n");
-    startEventsAndFont();
-    registerEventSources(false);
+    startWithDisplay(screenWidth, screenHeight, false);
 
-    std::printf("Initializing Player\n");
-    gameState = newGameState(createPlayerBitmap());
     gameState.screenWidth = screenWidth;
     gameState.screenHeight = screenHeight;
-    hudButtonBitmap = createHudButtonBitmap();
     hudBarBitmap = createHudBarBitmap(screenWidth);
 }
