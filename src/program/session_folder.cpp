@@ -78,20 +78,6 @@ bool readScriptFile(const std::string &path, std::vector<ScriptEvent> &events, s
     return true;
 }
 
-bool readStartWorld(const SessionStart &start, SaveFileBytes &world, std::string &problem)
-{
-    world = readSaveFileBytes(start.worldPath.c_str());
-    if (world.outcome != LoadOutcome::loaded) {
-        problem = "cannot read the world " + start.worldPath;
-        return false;
-    }
-    if (!isWholeSave(world.bytes.get(), world.size)) {
-        problem = "the world " + start.worldPath + " is damaged";
-        return false;
-    }
-    return true;
-}
-
 } // namespace
 
 std::string sessionPath(const std::string &directory, const std::string &name)
@@ -173,6 +159,20 @@ GameState sessionStartState(GameState state, const SessionStart &start)
     if (start.loadChosen)
         state.loadSavedWorld = 1;
     return state;
+}
+
+bool readStartWorld(const SessionStart &start, SaveFileBytes &world, std::string &problem)
+{
+    world = readSaveFileBytes(start.worldPath.c_str());
+    if (world.outcome != LoadOutcome::loaded) {
+        problem = "cannot open the world " + start.worldPath;
+        return false;
+    }
+    if (!isWholeSave(world.bytes.get(), world.size)) {
+        problem = "the world " + start.worldPath + " is damaged";
+        return false;
+    }
+    return true;
 }
 
 bool readSessionFolder(const std::string &directory, SessionFolder &folder, std::string &problem)

@@ -65,6 +65,10 @@ struct SessionFolder {
     SaveFileBytes saveSlot;   // ClodmereSave.wld's; missing when the folder has none
 };
 
+// Reads the world file a start names and checks that it is a whole save.
+// False, with the problem, otherwise.
+bool readStartWorld(const SessionStart &start, SaveFileBytes &world, std::string &problem);
+
 // Reads and checks a whole folder before anything runs. False, with one line
 // saying what is wrong, for a folder that is missing or unreadable, a bad
 // args or script line, or a start world that is not a whole save.

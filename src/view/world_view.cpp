@@ -76,7 +76,9 @@ ALLEGRO_BITMAP *slotImageFor(ALLEGRO_BITMAP *target, int columns, int rows)
 void fillSlots(const ALLEGRO_LOCKED_REGION &image, int columns, int rows, const Block *grid, const Camera &camera,
                const GameState &state)
 {
-    std::vector<int> cellRows(static_cast<size_t>(rows), -1);
+    // Kept from frame to frame: the frame path allocates nothing.
+    static std::vector<int> cellRows;
+    cellRows.assign(static_cast<size_t>(rows), -1);
     for (int i = 0; i < rows && i < camera.rowCount; i++) {
         const int row = cameraRow(camera, state, i);
         if (row >= 0 && row < worldRows)

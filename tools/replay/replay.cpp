@@ -133,13 +133,8 @@ SessionFolder readSession(const Options &options)
     }
     session.start = options.start;
     session.events = readScript(options);
-    if (session.start.source == WorldSource::file) {
-        session.startWorld = readSaveFileBytes(session.start.worldPath.c_str());
-        if (session.startWorld.outcome != LoadOutcome::loaded)
-            fail("cannot open the world " + session.start.worldPath);
-        if (!isWholeSave(session.startWorld.bytes.get(), session.startWorld.size))
-            fail("the world " + session.start.worldPath + " is damaged");
-    }
+    if (session.start.source == WorldSource::file && !readStartWorld(session.start, session.startWorld, problem))
+        fail(problem);
     return session;
 }
 
