@@ -33,7 +33,7 @@ class StartAndClose(unittest.TestCase):
     def play_and_close(self, game):
         window = start_game(self.xserver, game)
         self.xserver.close_window(window)
-        self.assertEqual(game.wait_for_exit(), 0, game.lines)
+        self.assertEqual(game.wait_for_exit(), 0, game.lines + game.errors)
 
     def test_console_lines_in_order_and_clean_close(self):
         game = self.start_game(with_data=True)
@@ -59,7 +59,7 @@ class StartAndClose(unittest.TestCase):
             "Loading a saved world", "No save found", "Error Loading, making a new world instead.",
             "Clicked block coords: 0.000000x0.000000"])
         self.xserver.close_window(window)
-        self.assertEqual(game.wait_for_exit(), 0, game.lines)
+        self.assertEqual(game.wait_for_exit(), 0, game.lines + game.errors)
 
     def test_closing_the_start_window_quits_with_status_1(self):
         game = self.start_game(with_data=True)

@@ -63,13 +63,6 @@ def main():
         os.makedirs(prefix)
         if not run([WINESERVER, "--persistent"], env) or not run([WINE, "wineboot", "--init"], env, quiet=True):
             raise SystemExit("the Wine prefix could not be made")
-        # Wine's X11 driver confines the pointer to a window that covers the
-        # screen (the full-screen choice) through a window of its own, and
-        # closing the game races with it: an X error that ends the process.
-        # Windows has nothing of the kind.
-        if not run([WINE, "reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v", "GrabFullscreen", "/d", "N",
-                    "/f"], env, quiet=True):
-            raise SystemExit("Wine could not be set up")
         for session in sorted(os.listdir(os.path.join(TESTS, "sessions"))):
             folder = os.path.join(TESTS, "sessions", session)
             if os.path.isdir(folder) and os.path.exists(os.path.join(folder, "script")):
@@ -90,7 +83,7 @@ def main():
         shutil.rmtree(prefix, ignore_errors=True)
     if failed:
         raise SystemExit("failed under Wine: " + ", ".join(failed))
-    print("The Windows release passed every test under Wine.")
+    print("The Windows release passed its tests under Wine (full-screen windows are tested on Linux only).")
 
 
 if __name__ == "__main__":
