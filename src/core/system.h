@@ -49,10 +49,39 @@ bool closeFile(SystemFile file);
 // removed.
 bool removeFile(const char *path);
 
-// Puts `from` in the place of `to` in one step that survives a crash, over
-// whatever file or link stood there. Brief holds by other programs (a virus
-// scanner reading the old file) are waited out.
-bool replaceFile(const char *from, const char *to);
+// Files that two programs may make at one name at the same moment (two games
+// saving into one folder): they take turns. A claimed file is new, and this
+// program's alone until it is replaced or discarded; no other program takes
+// the name from under it meanwhile.
+
+// How long a claim waits for another program's turn at the name, at most:
+// longer than any save takes on a slow disk.
+constexpr double claimWaitSeconds = 2.0;
+
+// Makes a new file at `path` for writing and claims it. Another program's
+// claimed file there is waited for, up to `waitSeconds`, and left alone;
+// anything else at the name (a file that no living program holds, left by
+// one that was killed; a link) is removed first, never written into. noFile
+// when the wait runs out or nothing can be made there.
+SystemFile claimNewFile(const char *path, double waitSeconds = claimWaitSeconds);
+
+// Puts the claimed file at `from` in the place of `to` in one step that
+// survives a crash, over whatever file or link stood there, and closes it.
+// Brief holds by other programs (a virus scanner reading the old file) are
+// waited out. On failure the file stays claimed.
+bool replaceWithClaimedFile(SystemFile claimed, const char *from, const char *to);
+
+// Removes a claimed file at `path` and closes it.
+void discardClaimedFile(SystemFile claimed, const char *path);
+
+// One try at a claim, for claimNewFile: each system's own part of it.
+enum class ClaimStep {
+    claimed, // the file is made and ours
+    again,   // the name changed under the try: try again at once
+    busy,    // another program holds the name: try again a little later
+    failed   // nothing can be made there
+};
+ClaimStep tryClaimNewFile(const char *path, SystemFile &claimed);
 
 // Why the last call above failed, in the system's words.
 std::string systemError();

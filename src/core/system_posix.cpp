@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -24,6 +25,53 @@ void syncFolderOf(const std::string &path)
         fsync(fd);
         close(fd);
     }
+}
+
+// Whether `path` still names the open file.
+bool namesFile(const char *path, int fd)
+{
+    struct stat atName, opened;
+    return lstat(path, &atName) == 0 && fstat(fd, &opened) == 0 && atName.st_dev == opened.st_dev &&
+           atName.st_ino == opened.st_ino;
+}
+
+// A claim is an advisory lock on the file itself, which the system lets go
+// when its holder dies: a killed save never blocks the next one. Where the
+// file system keeps no locks, a file is claimed by being made.
+enum class LockResult { locked, heldByAnother, unsupported };
+
+LockResult lockFile(int fd)
+{
+    if (flock(fd, LOCK_EX | LOCK_NB) == 0)
+        return LockResult::locked;
+    return errno == EWOULDBLOCK ? LockResult::heldByAnother : LockResult::unsupported;
+}
+
+ClaimStep failedUnlessGone() { return errno == ENOENT ? ClaimStep::again : ClaimStep::failed; }
+
+// Something other than a claimed file stands at the name. Only a regular
+// file with no other name can be a game's; anything else (a link, a pipe, a
+// device, a second name of someone's file) is removed, never opened. A file
+// is removed only by whoever holds its lock, so never under a living claim.
+ClaimStep clearTheName(const char *path)
+{
+    struct stat info;
+    if (lstat(path, &info) != 0)
+        return failedUnlessGone();
+    if (!S_ISREG(info.st_mode) || info.st_nlink != 1)
+        return unlink(path) == 0 ? ClaimStep::again : failedUnlessGone();
+    const int other = open(path, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (other < 0)
+        return errno == ENOENT || errno == ELOOP ? ClaimStep::again : ClaimStep::failed;
+    if (lockFile(other) == LockResult::heldByAnother) {
+        close(other);
+        return ClaimStep::busy;
+    }
+    // No living program holds it: a killed save left it.
+    if (namesFile(path, other))
+        unlink(path);
+    close(other);
+    return ClaimStep::again;
 }
 
 } // namespace
@@ -98,12 +146,40 @@ bool closeFile(SystemFile file) { return close(fdOf(file)) == 0; }
 
 bool removeFile(const char *path) { return unlink(path) == 0; }
 
-bool replaceFile(const char *from, const char *to)
+ClaimStep tryClaimNewFile(const char *path, SystemFile &claimed)
 {
+    const int fd = open(path, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return errno == EEXIST ? clearTheName(path) : ClaimStep::failed;
+    // Between the making and the lock another program may have found the
+    // new file unheld and removed it: it is ours only if it still has the name.
+    const LockResult lock = lockFile(fd);
+    if (lock != LockResult::heldByAnother && namesFile(path, fd)) {
+        claimed = {fd};
+        return ClaimStep::claimed;
+    }
+    close(fd);
+    return lock == LockResult::heldByAnother ? ClaimStep::busy : ClaimStep::again;
+}
+
+bool replaceWithClaimedFile(SystemFile claimed, const char *from, const char *to)
+{
+    if (!namesFile(from, fdOf(claimed))) {
+        errno = ENOENT;
+        return false;
+    }
     if (rename(from, to) != 0)
         return false;
     syncFolderOf(to);
+    close(fdOf(claimed));
     return true;
+}
+
+void discardClaimedFile(SystemFile claimed, const char *path)
+{
+    if (namesFile(path, fdOf(claimed)))
+        unlink(path);
+    close(fdOf(claimed));
 }
 
 std::string systemError() { return std::strerror(errno); }

@@ -6,7 +6,10 @@
 #endif
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include <fcntl.h>
 #include <io.h>
@@ -31,6 +34,27 @@ SystemFile fileOf(HANDLE handle)
 bool isHeldByAnotherProgram(DWORD error)
 {
     return error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+}
+
+// The system's own form of a path, which renaming by handle takes: the whole
+// path, \??\ before a drive letter and \??\UNC\ before a share.
+std::wstring fullSystemPath(const char *path)
+{
+    const int wideLength = MultiByteToWideChar(CP_ACP, 0, path, -1, nullptr, 0);
+    if (wideLength <= 0)
+        return {};
+    std::wstring wide(static_cast<size_t>(wideLength), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, path, -1, &wide[0], wideLength);
+    const DWORD fullLength = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    if (fullLength == 0)
+        return {};
+    std::wstring full(fullLength, L'\0');
+    full.resize(GetFullPathNameW(wide.c_str(), fullLength, &full[0], nullptr));
+    if (full.rfind(L"\\\\?\\", 0) == 0)
+        return L"\\??\\" + full.substr(4);
+    if (full.rfind(L"\\\\", 0) == 0)
+        return L"\\??\\UNC\\" + full.substr(2);
+    return L"\\??\\" + full;
 }
 
 } // namespace
@@ -102,17 +126,65 @@ bool closeFile(SystemFile file) { return CloseHandle(handleOf(file)); }
 
 bool removeFile(const char *path) { return DeleteFileA(path); }
 
-bool replaceFile(const char *from, const char *to)
+ClaimStep tryClaimNewFile(const char *path, SystemFile &claimed)
 {
+    // A claim is the open handle itself: shared with nobody, so that no other
+    // program can open, remove or rename the file while it is written. The
+    // system closes it when its holder dies.
+    const HANDLE handle =
+        CreateFileA(path, GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle != INVALID_HANDLE_VALUE) {
+        claimed = fileOf(handle);
+        return ClaimStep::claimed;
+    }
+    const DWORD error = GetLastError();
+    if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS && !isHeldByAnotherProgram(error))
+        return ClaimStep::failed;
+    const DWORD attributes = GetFileAttributesA(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+        !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        return ClaimStep::failed;
+    // A file that nobody holds was left by a killed save; a link goes, not
+    // what it leads to.
+    if (DeleteFileA(path) || GetLastError() == ERROR_FILE_NOT_FOUND)
+        return ClaimStep::again;
+    return isHeldByAnotherProgram(GetLastError()) ? ClaimStep::busy : ClaimStep::failed;
+}
+
+bool replaceWithClaimedFile(SystemFile claimed, const char *from, const char *to)
+{
+    (void)from; // the handle names the file
+    // The claimed handle renames its own file: closing it first would let
+    // another program take the name in between.
+    std::wstring target = fullSystemPath(to);
+    if (target.empty())
+        return false;
+    std::vector<unsigned char> buffer(sizeof(FILE_RENAME_INFO) + target.size() * sizeof(wchar_t));
+    FILE_RENAME_INFO *rename = reinterpret_cast<FILE_RENAME_INFO *>(buffer.data());
+    rename->ReplaceIfExists = TRUE;
+    rename->RootDirectory = nullptr;
+    rename->FileNameLength = static_cast<DWORD>(target.size() * sizeof(wchar_t));
+    std::copy(target.begin(), target.end(), rename->FileName);
     for (int attempt = 1;; attempt++) {
-        if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-            return true;
+        if (SetFileInformationByHandle(handleOf(claimed), FileRenameInfo, rename, static_cast<DWORD>(buffer.size())))
+            break;
         const DWORD error = GetLastError();
         if (attempt == replaceAttempts || !isHeldByAnotherProgram(error))
             return false;
         Sleep(replaceWaitMilliseconds);
         SetLastError(error);
     }
+    FlushFileBuffers(handleOf(claimed));
+    CloseHandle(handleOf(claimed));
+    return true;
+}
+
+void discardClaimedFile(SystemFile claimed, const char *path)
+{
+    (void)path;
+    FILE_DISPOSITION_INFO disposition = {TRUE};
+    SetFileInformationByHandle(handleOf(claimed), FileDispositionInfo, &disposition, sizeof disposition);
+    CloseHandle(handleOf(claimed));
 }
 
 std::string systemError()

@@ -66,22 +66,19 @@ bool isWholeSave(const unsigned char *bytes, size_t size)
     return size == saveFileSize && cellTypesAreValid(bytes);
 }
 
-bool writeWorldFile(const char *path, const Block *grid, const GameState &state)
+bool writeWorldFile(const char *path, const Block *grid, const GameState &state, double waitSeconds)
 {
     FileBytes bytes = encodeWorld(grid, state);
     std::string temporaryPath = std::string(path) + ".tmp";
-    // The temporary file is always new, never something already at its name:
-    // a stale one from a killed save, or a link planted there, is removed
-    // (a link, not what it leads to), and the exclusive create would refuse
-    // anything put back in between.
-    removeFile(temporaryPath.c_str());
-    const SystemFile temporary = createNewFile(temporaryPath.c_str());
+    // Another game saving into the same folder has its turn first; what a
+    // killed save left, or a link planted at the name, is removed, never
+    // written into.
+    const SystemFile temporary = claimNewFile(temporaryPath.c_str(), waitSeconds);
     if (!isOpen(temporary))
         return false;
-    const bool written = writeFile(temporary, bytes.get(), saveFileSize) && syncFile(temporary);
-    const bool closed = closeFile(temporary);
-    if (!written || !closed || !replaceFile(temporaryPath.c_str(), path)) {
-        removeFile(temporaryPath.c_str());
+    if (!writeFile(temporary, bytes.get(), saveFileSize) || !syncFile(temporary) ||
+        !replaceWithClaimedFile(temporary, temporaryPath.c_str(), path)) {
+        discardClaimedFile(temporary, temporaryPath.c_str());
         return false;
     }
     return true;

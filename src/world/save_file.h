@@ -3,6 +3,7 @@
 #pragma once
 
 #include "core/game_state.h"
+#include "core/system.h"
 #include "world/block.h"
 
 #include <memory>
@@ -20,8 +21,10 @@ void saveWorldTo(const char *path, const Block *grid, GameState state);
 // The writing alone, silent: the whole file goes to path + ".tmp", made new,
 // is synced and then renamed over path, so a failure at any point keeps the
 // old file. Nothing is ever written through a link: a link at path is
-// replaced by the new file.
-bool writeWorldFile(const char *path, const Block *grid, const GameState &state);
+// replaced by the new file. Games saving into one folder at once take turns:
+// another's save in progress is waited for, up to `waitSeconds`.
+bool writeWorldFile(const char *path, const Block *grid, const GameState &state,
+                    double waitSeconds = claimWaitSeconds);
 
 // Reads "ClodmereSave.wld" over the grid and returns the file's record, with
 // the caller's player bitmap and display size kept. A missing or damaged file

@@ -1,6 +1,8 @@
 // Faults while saving: a directory that cannot be written, a disk that fills
-// up, a process killed in the middle of a save. The previous save must stay
-// whole and loadable, and the console must say when a save failed.
+// up, a process killed in the middle of a save, another game saving into the
+// same folder. The previous save must stay whole and loadable, and the
+// console must say when a save failed.
+#include "core/system.h"
 #include "world/save_file.h"
 #include "world/terrain.h"
 
@@ -10,6 +12,7 @@
 
 #include <csignal>
 #include <filesystem>
+#include <thread>
 
 #include <sched.h>
 #include <sys/mount.h>
@@ -157,6 +160,106 @@ TEST_F(SaveFaults, AProcessKilledWhileSavingLeavesAWholeSave)
     // A temporary file left by a killed save does not stand in the way.
     EXPECT_EQ(consoleOutputOf([&] { saveWorldTo(path.c_str(), grid.get(), state); }), "Saved the world!\n");
     expectIntact(path, previous);
+}
+
+// Another game in the middle of a save: it has claimed the temporary file
+// and written half of it, and waits for a word to finish or to be killed.
+class GameSavingElsewhere {
+public:
+    GameSavingElsewhere(const std::string &path, const std::vector<unsigned char> &world)
+    {
+        int ready[2], go[2];
+        if (pipe(ready) != 0 || pipe(go) != 0)
+            std::abort();
+        std::fflush(stdout);
+        child = fork();
+        if (child == 0) {
+            const std::string temporary = path + ".tmp";
+            const SystemFile file = claimNewFile(temporary.c_str());
+            char word = isOpen(file) && writeFile(file, world.data(), world.size() / 2) ? 'y' : 'n';
+            if (write(ready[1], &word, 1) != 1 || read(go[0], &word, 1) != 1)
+                _exit(2);
+            _exit(writeFile(file, world.data() + world.size() / 2, world.size() - world.size() / 2) &&
+                          replaceWithClaimedFile(file, temporary.c_str(), path.c_str())
+                      ? 0
+                      : 1);
+        }
+        char word = 'n';
+        claimed = read(ready[0], &word, 1) == 1 && word == 'y';
+        finishWord = go[1];
+        close(ready[0]);
+        close(ready[1]);
+        close(go[0]);
+    }
+    ~GameSavingElsewhere() { close(finishWord); }
+
+    // The exit status of the other game's save: 0 when it saved.
+    int finish()
+    {
+        const char word = 'f';
+        if (write(finishWord, &word, 1) != 1)
+            return -1;
+        int status = 0;
+        waitpid(child, &status, 0);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+    void kill()
+    {
+        ::kill(child, SIGKILL);
+        waitpid(child, nullptr, 0);
+    }
+
+    bool claimed = false;
+
+private:
+    pid_t child = -1;
+    int finishWord = -1;
+};
+
+TEST_F(SaveFaults, GamesSavingIntoOneFolderTakeTurns)
+{
+    const std::string path = scratch.path(saveFileName);
+    ASSERT_TRUE(writeWorldFile(path.c_str(), grid.get(), state));
+    const std::vector<unsigned char> previous = readFileBytes(path);
+    std::vector<unsigned char> theirs = previous;
+    theirs[8] = 77; // their Dirt count
+
+    GameSavingElsewhere other(path, theirs);
+    ASSERT_TRUE(other.claimed);
+    // A save that may not wait leaves the other game's file alone.
+    state.inventory[0] = 5;
+    EXPECT_FALSE(writeWorldFile(path.c_str(), grid.get(), state, 0));
+    EXPECT_EQ(readFileBytes(path + ".tmp").size(), theirs.size() / 2);
+    expectIntact(path, previous);
+
+    // One that waits saves once the other game has: its world is the last.
+    std::string lines;
+    std::thread ours([&] { lines = consoleOutputOf([&] { saveWorldTo(path.c_str(), grid.get(), state); }); });
+    EXPECT_EQ(other.finish(), 0) << "the other game's save failed";
+    ours.join();
+    EXPECT_EQ(lines, "Saved the world!\n");
+    GameState loaded = newGameState(nullptr);
+    std::unique_ptr<Block[]> target = allocateWorldGrid();
+    ASSERT_EQ(readWorldFile(path.c_str(), target.get(), loaded, types), LoadOutcome::loaded);
+    EXPECT_EQ(loaded.inventory[0], 5);
+}
+
+TEST_F(SaveFaults, AKilledSaveDoesNotHoldUpTheNext)
+{
+    const std::string path = scratch.path(saveFileName);
+    ASSERT_TRUE(writeWorldFile(path.c_str(), grid.get(), state));
+    const std::vector<unsigned char> previous = readFileBytes(path);
+
+    GameSavingElsewhere other(path, previous);
+    ASSERT_TRUE(other.claimed);
+    other.kill();
+    ASSERT_TRUE(fileExists(path + ".tmp"));
+    // Without any wait: nothing living holds the file it left.
+    state.inventory[2] = 3;
+    EXPECT_TRUE(writeWorldFile(path.c_str(), grid.get(), state, 0));
+    EXPECT_NE(readFileBytes(path), previous);
+    EXPECT_FALSE(fileExists(path + ".tmp"));
 }
 
 } // namespace

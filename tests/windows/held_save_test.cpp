@@ -1,7 +1,10 @@
 // Saving on Windows while another program holds the old save open, as a
 // virus scanner does for a moment: the save waits briefly and succeeds; held
-// for good, it fails with the game's line and the old save stays whole.
+// for good, it fails with the game's line and the old save stays whole. And
+// the temporary file: another game's, still open, is left alone; one that
+// nobody holds (a killed save's) is replaced at once.
 // Run under Wine by the Windows test suite; prints one line per case.
+#include "core/system.h"
 #include "world/save_file.h"
 
 #include <windows.h>
@@ -66,5 +69,15 @@ int main()
                         GetFileAttributesA((std::string(saveFileName) + ".tmp").c_str()) == INVALID_FILE_ATTRIBUTES,
                     "a save over a file held for good fails and keeps the old save whole");
     CloseHandle(forGood);
+
+    const std::string temporary = std::string(saveFileName) + ".tmp";
+    const SystemFile theirs = claimNewFile(temporary.c_str());
+    passed &= check(isOpen(theirs) && writeFile(theirs, "half", 4) &&
+                        !writeWorldFile(saveFileName, grid.get(), state, 0) && bytesOf(saveFileName) == second &&
+                        GetFileAttributesA(temporary.c_str()) != INVALID_FILE_ATTRIBUTES,
+                    "another game's save in progress is left alone");
+    closeFile(theirs);
+    passed &= check(writeWorldFile(saveFileName, grid.get(), state, 0) && bytesOf(saveFileName) != second,
+                    "a temporary file that nobody holds is replaced at once");
     return passed ? 0 : 1;
 }

@@ -1,6 +1,6 @@
 """The Windows release under Wine, in a private X server: every recorded
 session through clodmere-replay.exe (the same output and the same final
-world as on Linux), saving over a held file, and the real-window tests of
+world as on Linux), two games saving at once, saving over a held file, and the real-window tests of
 clodmere.exe with the same harness as on Linux.
 
     run_tests.py --release ZIP --tests-build DIR --work DIR
@@ -69,6 +69,9 @@ def main():
                 if not run([sys.executable, os.path.join(TESTS, "sessions", "run_session.py"), "--launcher", WINE,
                             "--tool", os.path.join(release, "clodmere-replay.exe"), folder], env):
                     failed.append("session " + session)
+        if not run([sys.executable, os.path.join(TESTS, "tools", "test_save_race.py"), "--launcher", WINE,
+                    "--tool", os.path.join(release, "clodmere-replay.exe")], env):
+            failed.append("two games saving at once")
         with tempfile.TemporaryDirectory(dir=work) as scratch:
             if not run([WINE, os.path.join(release, "held_save_test.exe")], env, cwd=scratch):
                 failed.append("saving over a held file")
