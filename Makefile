@@ -15,7 +15,15 @@ WINDOWS_DIR := build-windows
 THIRD_PARTY ?= ../shared/third_party
 WINDOWS_ZIP := dist/clodmere-windows-x86_64.zip
 
-.PHONY: all deps run test sanitize bench fuzz soak clean windows test-windows
+# The browser build, with Emscripten from the same library sources, tested
+# in headless Chromium.
+WEB_DIR := build-web
+WEB_DIST := dist/clodmere-web
+WEB_ZIP := dist/clodmere-web.zip
+# emcc's JavaScript optimiser finds its modules among Debian's.
+WEB_ENV := NODE_PATH=/usr/share/nodejs
+
+.PHONY: all deps run test sanitize bench fuzz soak clean windows test-windows web test-web bench-web
 
 all: deps $(BUILD_DIR)/CMakeCache.txt
 	cmake --build $(BUILD_DIR) -j $(JOBS)
@@ -84,5 +92,15 @@ test-windows: windows
 	/usr/bin/python3 tests/windows/run_tests.py --release $(WINDOWS_ZIP) \
 	  --tests-build $(WINDOWS_DIR)/game --work $(WINDOWS_DIR)/test
 
+# SDL2, FreeType and Allegro are built once into $(WEB_DIR)/libraries; later
+# runs rebuild only the game.
+web:
+	@sh tools/install-deps.sh web
+	$(WEB_ENV) sh tools/web/build-libraries.sh $(THIRD_PARTY) $(WEB_DIR)/libraries
+	$(WEB_ENV) emcmake cmake -S . -B $(WEB_DIR)/game -DCMAKE_BUILD_TYPE=Release \
+	  -DCLODMERE_WEB_LIBRARIES=$(abspath $(WEB_DIR)/libraries/prefix) > /dev/null
+	$(WEB_ENV) cmake --build $(WEB_DIR)/game -j $(JOBS)
+	/usr/bin/python3 tools/web/package.py $(WEB_DIR)/game $(WEB_DIR)/libraries/prefix $(WEB_DIST) $(WEB_ZIP)
+
 clean:
-	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(WINDOWS_DIR) dist
+	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(WINDOWS_DIR) $(WEB_DIR) dist

@@ -1,5 +1,7 @@
-// Files and the console on Linux and other POSIX systems.
+// Files and the console on Linux and other POSIX systems, the browser's
+// among them. Each finishes a replacement its own way (system_posix.h).
 #include "core/system.h"
+#include "core/system_posix.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -13,19 +15,6 @@
 namespace {
 
 int fdOf(SystemFile file) { return static_cast<int>(file.handle); }
-
-// Makes a rename itself durable. A folder that cannot be synced does not
-// make the replacement fail: the file is complete and in place.
-void syncFolderOf(const std::string &path)
-{
-    size_t slash = path.rfind('/');
-    std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
-    int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        fsync(fd);
-        close(fd);
-    }
-}
 
 // Whether `path` still names the open file.
 bool namesFile(const char *path, int fd)
@@ -168,9 +157,8 @@ bool replaceWithClaimedFile(SystemFile claimed, const char *from, const char *to
         errno = ENOENT;
         return false;
     }
-    if (rename(from, to) != 0)
+    if (!renameDurably(from, to))
         return false;
-    syncFolderOf(to);
     close(fdOf(claimed));
     return true;
 }

@@ -15,6 +15,13 @@ using namespace program;
 namespace {
 
 constexpr double tickSeconds = 1.0 / 60.0;
+
+// The installed game's data folder, fixed when the game is built.
+#ifndef CLODMERE_INSTALLED_DATA_DIR
+#define CLODMERE_INSTALLED_DATA_DIR "/usr/local/share/games/clodmere"
+#endif
+constexpr const char *installedDataFolder = CLODMERE_INSTALLED_DATA_DIR;
+constexpr const char *fontFileName = "arial.ttf";
 constexpr int vsyncOff = 2; // the library's value for "never wait for the refresh"
 
 void loadHudFont()
@@ -22,11 +29,7 @@ void loadHudFont()
     std::printf("Loading Font\n");
     al_init_font_addon();
     al_init_ttf_addon();
-    hudFont = al_load_font(windowsFontPath, hudFontSize, 0);
-    if (hudFont)
-        return;
-    std::printf("Windows font %s not found, trying %s\n", windowsFontPath, fallbackFontPath);
-    hudFont = al_load_font(fallbackFontPath, hudFontSize, 0);
+    hudFont = loadHudFontFromItsPlaces(true);
     if (hudFont)
         return;
     hudEnabled = false;
@@ -87,6 +90,36 @@ void startWithDisplay(int width, int height, bool liveInput)
 }
 
 } // namespace
+
+std::vector<std::string> moreHudFontPaths()
+{
+    std::vector<std::string> paths = {std::string(installedDataFolder) + "/" + fontFileName};
+    if (ALLEGRO_PATH *program = al_get_standard_path(ALLEGRO_RESOURCES_PATH)) {
+        al_append_path_component(program, "data");
+        al_set_path_filename(program, fontFileName);
+        paths.push_back(al_path_cstr(program, ALLEGRO_NATIVE_PATH_SEP));
+        al_destroy_path(program);
+    }
+    return paths;
+}
+
+ALLEGRO_FONT *loadHudFontFromItsPlaces(bool report)
+{
+    if (ALLEGRO_FONT *font = al_load_font(windowsFontPath, hudFontSize, 0))
+        return font;
+    if (report)
+        std::printf("Windows font %s not found, trying %s\n", windowsFontPath, fallbackFontPath);
+    if (ALLEGRO_FONT *font = al_load_font(fallbackFontPath, hudFontSize, 0))
+        return font;
+    for (const std::string &path : moreHudFontPaths()) {
+        if (ALLEGRO_FONT *font = al_load_font(path.c_str(), hudFontSize, 0)) {
+            if (report)
+                std::printf("%s not found, loaded %s\n", fallbackFontPath, path.c_str());
+            return font;
+        }
+    }
+    return nullptr;
+}
 
 void failStartUp(const char *line)
 {

@@ -2,7 +2,11 @@
 // the player, a new game's record and the start menu, in that order.
 #pragma once
 
+#include <allegro5/allegro_font.h>
+
 #include <cstdint>
+#include <string>
+#include <vector>
 
 // The game's own name and version; the library titles every window with it.
 constexpr const char *gameTitle = "Clodmere 0.68 - Since because pickles";
@@ -10,6 +14,16 @@ constexpr const char *gameTitle = "Clodmere 0.68 - Since because pickles";
 constexpr const char *windowsFontPath = "C:\\Windows\\Fonts\\Arial.ttf";
 constexpr const char *fallbackFontPath = "./data/arial.ttf";
 constexpr int hudFontSize = 12;
+
+// Where the HUD font is looked for after the two paths the game has always
+// tried, so that a game started from any folder finds it: the installed
+// game's data folder, then the data folder beside the program.
+std::vector<std::string> moreHudFontPaths();
+
+// The HUD font from the first of its places that has one; none when no
+// place has. With `report` the search prints its console lines: the Windows
+// path's miss, and which other file it loaded.
+ALLEGRO_FONT *loadHudFontFromItsPlaces(bool report);
 
 constexpr int startWindowWidth = 640;
 constexpr int startWindowHeight = 240;

@@ -17,7 +17,10 @@
 
 namespace {
 
-constexpr uint32_t black = 0xff000000; // opaque, in the image's ARGB pixels
+// The image's pixels are R, G, B, A bytes, the one layout that every GL
+// takes as it is (WebGL has no BGRA): little-endian words ABGR.
+constexpr int slotPixelFormat = ALLEGRO_PIXEL_FORMAT_ABGR_8888_LE;
+constexpr uint32_t black = 0xff000000; // opaque
 
 // The image of slots, kept from frame to frame; made again when the screen
 // grows or the target changes between memory and a display.
@@ -31,7 +34,7 @@ SlotImage slotImage;
 // Tile colours, read once per tile: tiles live as long as the program.
 struct TileColour {
     const ALLEGRO_BITMAP *tile;
-    uint32_t argb;
+    uint32_t pixel;
 };
 std::vector<TileColour> tileColours;
 
@@ -41,12 +44,12 @@ uint32_t colourOf(ALLEGRO_BITMAP *tile)
         return black; // a cell never given a type
     for (const TileColour &known : tileColours)
         if (known.tile == tile)
-            return known.argb;
+            return known.pixel;
     unsigned char r, g, b;
     al_unmap_rgb(al_get_pixel(tile, 0, 0), &r, &g, &b);
-    const uint32_t argb = black | static_cast<uint32_t>(r) << 16 | static_cast<uint32_t>(g) << 8 | b;
-    tileColours.push_back({tile, argb});
-    return argb;
+    const uint32_t pixel = black | static_cast<uint32_t>(b) << 16 | static_cast<uint32_t>(g) << 8 | r;
+    tileColours.push_back({tile, pixel});
+    return pixel;
 }
 
 bool isMemoryBitmap(ALLEGRO_BITMAP *bitmap) { return al_get_bitmap_flags(bitmap) & ALLEGRO_MEMORY_BITMAP; }
@@ -62,8 +65,10 @@ ALLEGRO_BITMAP *slotImageFor(ALLEGRO_BITMAP *target, int columns, int rows)
     if (slotImage.bitmap)
         al_destroy_bitmap(slotImage.bitmap);
     const int flags = al_get_new_bitmap_flags(), format = al_get_new_bitmap_format();
-    al_set_new_bitmap_flags(inMemory ? ALLEGRO_MEMORY_BITMAP : ALLEGRO_VIDEO_BITMAP);
-    al_set_new_bitmap_format(ALLEGRO_PIXEL_FORMAT_ARGB_8888);
+    // Filled afresh every frame, so never worth keeping a copy of: the
+    // library would read a kept texture back at every flip.
+    al_set_new_bitmap_flags(inMemory ? ALLEGRO_MEMORY_BITMAP : ALLEGRO_VIDEO_BITMAP | ALLEGRO_NO_PRESERVE_TEXTURE);
+    al_set_new_bitmap_format(slotPixelFormat);
     slotImage = {al_create_bitmap(columns, rows), display, columns, rows};
     al_set_new_bitmap_flags(flags);
     al_set_new_bitmap_format(format);
@@ -90,8 +95,8 @@ void fillSlots(const ALLEGRO_LOCKED_REGION &image, int columns, int rows, const 
         unsigned char *pixel = static_cast<unsigned char *>(image.data) + 4 * j;
         for (int i = 0; i < rows; i++, pixel += image.pitch) {
             const int row = cellRows[static_cast<size_t>(i)];
-            const uint32_t argb = inGrid && row >= 0 ? colourOf(grid[cellIndex(column, row)].bitmap) : black;
-            *reinterpret_cast<uint32_t *>(pixel) = argb;
+            const uint32_t colour = inGrid && row >= 0 ? colourOf(grid[cellIndex(column, row)].bitmap) : black;
+            *reinterpret_cast<uint32_t *>(pixel) = colour;
         }
     }
 }
@@ -106,7 +111,7 @@ bool paintSlots(ALLEGRO_BITMAP *image, int columns, int rows, const Block *grid,
     if (held)
         al_hold_bitmap_drawing(false);
     ALLEGRO_LOCKED_REGION *locked =
-        al_lock_bitmap_region(image, 0, 0, columns, rows, ALLEGRO_PIXEL_FORMAT_ARGB_8888, ALLEGRO_LOCK_WRITEONLY);
+        al_lock_bitmap_region(image, 0, 0, columns, rows, slotPixelFormat, ALLEGRO_LOCK_WRITEONLY);
     if (locked) {
         fillSlots(*locked, columns, rows, grid, camera, state);
         al_unlock_bitmap(image);

@@ -4,6 +4,7 @@ with its console, its windows, clicks, keys, screenshots and the close button.
 Every wait polls a condition until a deadline; nothing waits a fixed time.
 """
 
+import atexit
 import ctypes
 import os
 import queue
@@ -211,18 +212,41 @@ def game_environment(env):
     return dict(env, LD_PRELOAD=keep) if keep else env
 
 
+_fontless_copies = {}
+
+
+def without_font_beside(program):
+    """A copy of the program (with the libraries beside it, for Windows)
+    in a folder of its own, where no font lies beside it: a game started
+    from a folder without data/ then has no font at all."""
+    program = os.path.abspath(program)
+    if program not in _fontless_copies:
+        folder = tempfile.mkdtemp(prefix="clodmere-fontless-")
+        atexit.register(shutil.rmtree, folder, True)
+        source = os.path.dirname(program)
+        for name in os.listdir(source):
+            if name == os.path.basename(program) or name.lower().endswith(".dll"):
+                shutil.copy2(os.path.join(source, name), folder)
+        _fontless_copies[program] = os.path.join(folder, os.path.basename(program))
+    return _fontless_copies[program]
+
+
 class Game:
     """The game process, started in a scratch working directory.
 
     Its console lines are collected as they arrive; with_data copies the
-    project's data/ there so that the fallback font path resolves.
+    project's data/ there so that the fallback font path resolves. Without
+    it the game has no font: it runs from a copy with none beside it,
+    unless font_beside says to let it find the one beside the program.
     """
 
-    def __init__(self, xserver, game_path, data_dir=None, workdir=None, args=()):
+    def __init__(self, xserver, game_path, data_dir=None, workdir=None, args=(), font_beside=False):
         self._own_workdir = workdir is None
         self.workdir = workdir or tempfile.mkdtemp(prefix="clodmere-e2e-")
         if data_dir:
             shutil.copytree(data_dir, os.path.join(self.workdir, "data"), dirs_exist_ok=True)
+        elif not font_beside:
+            game_path = without_font_beside(game_path)
         self.lines = []
         self.errors = []
         self._arrived = queue.Queue()

@@ -10,7 +10,7 @@ import subprocess
 import tempfile
 import unittest
 
-from harness import Game, XServer, find_colour_box, start_game, test_main, wait_until
+from harness import Game, XServer, find_colour_box, start_game, test_main, wait_until, without_font_beside
 
 GAME = None
 DATA = None
@@ -26,11 +26,13 @@ SHUTDOWN = "Destroying all that we worked so hard to create :("
 
 def replay_session(folder, workdir, *extra):
     """The replay tool on a session folder, in `workdir` seeded with the
-    folder's save slot; returns its standard output lines."""
+    folder's save slot; returns its standard output lines. Its frame has a
+    HUD only when workdir holds data/."""
     slot = os.path.join(folder, "ClodmereSave.wld")
     if os.path.exists(slot):
         shutil.copyfile(slot, os.path.join(workdir, "ClodmereSave.wld"))
-    run = subprocess.run([REPLAY, "--session", folder, *extra], cwd=workdir,
+    replay = REPLAY if os.path.exists(os.path.join(workdir, "data")) else without_font_beside(REPLAY)
+    run = subprocess.run([replay, "--session", folder, *extra], cwd=workdir,
                          capture_output=True, text=True, timeout=120)
     if run.returncode != 0:
         raise AssertionError(f"the replay failed ({run.returncode}): {run.stderr}")

@@ -7,7 +7,7 @@ import tempfile
 import unittest
 
 from harness import (LAUNCHER, Game, XServer, check_no_sanitizer_report, game_environment, start_game,
-                     test_main, wait_for_start_menu)
+                     test_main, wait_for_start_menu, wait_until)
 
 GAME = None
 DATA = None
@@ -50,6 +50,19 @@ class StartAndClose(unittest.TestCase):
             GREETING, "Initializing System", "Loading Font", WINDOWS_FONT_MISSING, NO_FONT,
             "Initializing Event Sources", "Initializing Player", *NEW_WORLD,
         ] + SHUTDOWN)
+
+    def test_from_another_folder_the_font_beside_the_program_is_found(self):
+        game = Game(self.xserver, GAME, font_beside=True)
+        self.addCleanup(game.stop)
+        window = start_game(self.xserver, game)
+        beside = os.path.join(os.path.dirname(os.path.abspath(GAME)), "data", "arial.ttf")
+        self.assertEqual(game.lines_after(WINDOWS_FONT_MISSING, "Initializing Event Sources"),
+                         [f"./data/arial.ttf not found, loaded {beside}"])
+        # The HUD is drawn: the Save button's grey face.
+        wait_until(lambda: self.xserver.screenshot().getpixel((1440 - 98, 900 - 23)) == (165, 165, 165), 20,
+                   "the HUD's Save button")
+        self.xserver.close_window(window)
+        self.assertEqual(game.wait_for_exit(), 0, game.lines + game.errors)
 
     def test_load_world_with_a_pipe_at_the_save_name_starts_a_new_world_at_once(self):
         game = self.start_game(with_data=True)

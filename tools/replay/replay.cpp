@@ -85,6 +85,9 @@ Options parseArguments(int argc, char **argv)
             options.outPath = optarg;
             break;
         case optionFrame:
+#ifdef CLODMERE_REPLAY_WITHOUT_FRAMES
+            fail("--frame is not available in this build: it has no PNG writer");
+#endif
             options.framePath = optarg;
             break;
         case ':':
@@ -158,16 +161,14 @@ GameState prepareWorld(const SessionFolder &session, Block *grid, const Block bl
 }
 
 // The frame the main loop would draw now, HUD included when a font loads
-// from the game's own paths.
+// from the game's own places.
 void writeFrame(const std::string &path, const Block *grid, const Block blockTypes[blockTypeCount],
                 const GameState &state)
 {
     al_init_font_addon();
     al_init_ttf_addon();
     al_init_image_addon();
-    ALLEGRO_FONT *font = al_load_font(windowsFontPath, hudFontSize, 0);
-    if (!font)
-        font = al_load_font(fallbackFontPath, hudFontSize, 0);
+    ALLEGRO_FONT *font = loadHudFontFromItsPlaces(false);
     ALLEGRO_BITMAP *buttonFace = createHudButtonBitmap();
     ALLEGRO_BITMAP *bar = createHudBarBitmap(state.screenWidth);
     ALLEGRO_BITMAP *frame = al_create_bitmap(state.screenWidth, state.screenHeight);

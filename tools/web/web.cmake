@@ -1,0 +1,18 @@
+# The browser build's two programs: the game for the page, and the replay
+# tool for Node, which reads and writes real files.
+
+# The game keeps its blocking main loop: with ASYNCIFY every wait for an
+# event and every flip hands the browser its turn.
+target_link_libraries(clodmere PRIVATE clodmere_game clodmere_system_web)
+target_link_options(clodmere PRIVATE
+  -sUSE_SDL=0 -sFULL_ES2=1 -sASYNCIFY -sASYNCIFY_STACK_SIZE=262144 -sENVIRONMENT=web
+  -sINITIAL_MEMORY=67108864 -sALLOW_MEMORY_GROWTH=1 -sEXPORTED_RUNTIME_METHODS=FS,ENV,addRunDependency,removeRunDependency -lidbfs.js
+  --preload-file ${PROJECT_SOURCE_DIR}/data/arial.ttf@/data/arial.ttf)
+
+target_link_libraries(clodmere-replay PRIVATE clodmere_game clodmere_system)
+target_compile_definitions(clodmere-replay PRIVATE CLODMERE_REPLAY_WITHOUT_FRAMES)
+target_link_options(clodmere-replay PRIVATE
+  -sUSE_SDL=0 -sENVIRONMENT=node -sNODERAWFS=1 -sEXIT_RUNTIME=1 -sINITIAL_MEMORY=67108864
+  -sALLOW_MEMORY_GROWTH=1)
+
+set_target_properties(clodmere clodmere-replay PROPERTIES SUFFIX .js)
