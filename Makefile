@@ -22,6 +22,10 @@ WEB_DIST := dist/clodmere-web
 WEB_ZIP := dist/clodmere-web.zip
 # emcc's JavaScript optimiser finds its modules among Debian's.
 WEB_ENV := NODE_PATH=/usr/share/nodejs
+# The browser driver, pinned; it drives Debian's chromium, never a browser
+# of its own.
+PLAYWRIGHT := playwright-core@1.64.1
+WEB_NPM := $(WEB_DIR)/npm
 
 .PHONY: all deps run test sanitize bench fuzz soak clean windows test-windows web test-web bench-web
 
@@ -101,6 +105,13 @@ web:
 	  -DCLODMERE_WEB_LIBRARIES=$(abspath $(WEB_DIR)/libraries/prefix) > /dev/null
 	$(WEB_ENV) cmake --build $(WEB_DIR)/game -j $(JOBS)
 	/usr/bin/python3 tools/web/package.py $(WEB_DIR)/game $(WEB_DIR)/libraries/prefix $(WEB_DIST) $(WEB_ZIP)
+
+$(WEB_NPM)/node_modules/playwright-core/package.json:
+	npm install --no-audit --no-fund --prefix $(WEB_NPM) $(PLAYWRIGHT)
+
+test-web: all web $(WEB_NPM)/node_modules/playwright-core/package.json
+	/usr/bin/python3 tests/web/run_tests.py --web-build $(WEB_DIR)/game --page $(WEB_DIST) \
+	  --replay $(BUILD_DIR)/clodmere-replay --npm $(WEB_NPM)
 
 clean:
 	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(WINDOWS_DIR) $(WEB_DIR) dist

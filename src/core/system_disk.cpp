@@ -1,5 +1,6 @@
 // A replacement kept on a disk: Linux, and the replay tool under Node, whose
 // files are the real ones.
+#include "core/system.h"
 #include "core/system_posix.h"
 
 #include <cstdio>
@@ -24,6 +25,8 @@ void syncFolderOf(const std::string &path)
 }
 
 } // namespace
+
+bool syncFile(SystemFile file) { return fsync(static_cast<int>(file.handle)) == 0; }
 
 bool renameDurably(const char *from, const char *to)
 {

@@ -121,8 +121,6 @@ bool writeFile(SystemFile file, const void *bytes, size_t size)
     return true;
 }
 
-bool syncFile(SystemFile file) { return fsync(fdOf(file)) == 0; }
-
 bool truncateFile(SystemFile file, int64_t length) { return ftruncate(fdOf(file), length) == 0; }
 
 bool fileWasRemoved(SystemFile file)

@@ -1,5 +1,6 @@
-// The one step of the POSIX files that each POSIX system finishes its own
-// way: system_disk.cpp on a system with a disk, system_web.cpp in a browser.
+// The steps of the POSIX files that each POSIX system takes its own way:
+// system_disk.cpp on a system with a disk, system_web.cpp in a browser. The
+// rest of system.h is in system_posix.cpp.
 #pragma once
 
 // Renames `from` over `to` and keeps the result: on a disk, the rename

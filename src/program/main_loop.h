@@ -21,7 +21,9 @@ struct EventFeed {
 void runMainLoop(PlayContext &play, EventFeed &feed);
 
 // One whole frame: the world, the HUD when there is a font, then the flip.
-void drawFrame(const PlayContext &play);
+// `untilDrawn` waits, before the flip, until the graphics system has drawn
+// it, not only queued it: a timed frame is then a drawn one.
+void drawFrame(const PlayContext &play, bool untilDrawn = false);
 
 // Releases the queue, the timer and the display, with the farewell lines.
 void shutDown();

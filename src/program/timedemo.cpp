@@ -45,7 +45,7 @@ std::vector<double> runTimeDemo(const std::vector<ScriptEvent> &events, PlayCont
         gameState = playToNextTick(events, cursor, gameState, play, ticked);
         if (!ticked)
             break; // the script has ended
-        drawFrame(play);
+        drawFrame(play, true);
         const double frameEnd = al_get_time();
         frameSeconds.push_back(frameEnd - frameStart);
         frameStart = frameEnd;

@@ -2,6 +2,7 @@
 
 import argparse
 import os
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -10,8 +11,8 @@ import unittest
 TOOL = None
 
 
-def replay(*arguments, script="", cwd=None):
-    return subprocess.run([TOOL, *arguments], input=script, capture_output=True, text=True,
+def replay(*arguments, script="", cwd=None, tool=None):
+    return subprocess.run([tool or TOOL, *arguments], input=script, capture_output=True, text=True,
                           cwd=cwd, timeout=120)
 
 
@@ -84,9 +85,11 @@ class Sessions(unittest.TestCase):
     def test_frame_is_a_png_of_the_screen_size_with_the_hud_when_a_font_is_found(self):
         from PIL import Image
         data = os.path.join(os.path.dirname(__file__), "..", "..", "data")
-        with tempfile.TemporaryDirectory() as workdir:
+        with tempfile.TemporaryDirectory() as workdir, tempfile.TemporaryDirectory() as elsewhere:
+            # A copy with no font beside it, and none in the working directory.
+            fontless = shutil.copy(TOOL, elsewhere)
             run = replay("--seed", "2", "--screen", "1201x703", "--frame", "frame.png", script="tick\n",
-                         cwd=workdir)
+                         cwd=workdir, tool=fontless)
             self.assertEqual(run.returncode, 0, run.stderr)
             without_font = Image.open(os.path.join(workdir, "frame.png")).convert("RGB")
             self.assertEqual(without_font.size, (1201, 703))
@@ -95,7 +98,7 @@ class Sessions(unittest.TestCase):
 
             os.symlink(os.path.abspath(data), os.path.join(workdir, "data"))
             replay("--seed", "2", "--screen", "1201x703", "--frame", "frame.png", script="tick\n",
-                   cwd=workdir)
+                   cwd=workdir, tool=fontless)
             with_font = Image.open(os.path.join(workdir, "frame.png")).convert("RGB")
             self.assertEqual(with_font.getpixel((1200, 702)), (165, 165, 165))  # the Load face
             self.assertEqual(with_font.getpixel((0, 703 - 55)), (0, 0, 0))      # the bar

@@ -7,7 +7,7 @@
 #
 # SOURCES_DIR holds SDL2-2.26.5.tar.gz, freetype-2.12.1.tar.xz and
 # allegro-5.2.8.0.tar.gz; they are checked against their SHA-256 before use,
-# and Allegro gets tools/web/allegro-sdl.patch. OUT_DIR/prefix receives the
+# and Allegro gets tools/web/allegro-web.patch. OUT_DIR/prefix receives the
 # headers and libraries.
 set -eu
 
@@ -15,7 +15,7 @@ sources=$1
 mkdir -p "$2"
 out=$(cd "$2" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
-patch_file=$here/allegro-sdl.patch
+patch_file=$here/allegro-web.patch
 sdl=SDL2-2.26.5
 freetype=freetype-2.12.1
 allegro=allegro-5.2.8.0

@@ -7,6 +7,7 @@ tools/web/build-libraries.sh filled (for the licence texts). Every URL in
 the page is relative, so the folder runs from any folder of any static host.
 """
 
+import json
 import os
 import re
 import shutil
@@ -18,12 +19,31 @@ ROOT = os.path.join(HERE, "..", "..")
 GAME_FILES = ["clodmere.js", "clodmere.wasm", "clodmere.data"]
 PAGE_FILES = ["page.js", "page.css"]
 LICENCES = ["SDL2-LICENSE.txt", "Allegro-LICENSE.txt", "FreeType-FTL.txt"]
+SESSIONS = os.path.join(ROOT, "tests", "sessions")
+# What a session folder holds for playing it (see src/program/session_folder.h).
+SESSION_FILES = ["args", "script", "start.wld", "ClodmereSave.wld"]
 
 
 def game_title():
     """The title the game gives its windows, which the page takes too."""
     with open(os.path.join(ROOT, "src", "program", "startup.h")) as header:
         return re.search(r'gameTitle = "([^"]+)"', header.read()).group(1)
+
+
+def bundle_sessions(folder):
+    """The recorded sessions, for the page's ?play= and ?timedemo=, with an
+    index of each one's files."""
+    index = {}
+    for name in sorted(os.listdir(SESSIONS)):
+        source = os.path.join(SESSIONS, name)
+        if not os.path.exists(os.path.join(source, "script")):
+            continue
+        os.makedirs(os.path.join(folder, "sessions", name))
+        index[name] = [file for file in SESSION_FILES if os.path.exists(os.path.join(source, file))]
+        for file in index[name]:
+            shutil.copy(os.path.join(source, file), os.path.join(folder, "sessions", name))
+    with open(os.path.join(folder, "sessions", "index.json"), "w") as out:
+        json.dump(index, out, indent=1)
 
 
 def main():
@@ -43,6 +63,7 @@ def main():
     for name in LICENCES:
         shutil.copy(os.path.join(libraries, name), os.path.join(folder, "licences"))
     shutil.copy(os.path.join(ROOT, "data", "arial.LICENSE.txt"), os.path.join(folder, "licences"))
+    bundle_sessions(folder)
 
     temporary = out_zip + ".tmp"
     with zipfile.ZipFile(temporary, "w", zipfile.ZIP_DEFLATED) as archive:

@@ -130,9 +130,49 @@ passCanvasFocusOn();
 askForFullScreenWhenScreenSized();
 canvas.focus();
 
+// ?play=NAME and ?timedemo=NAME play one of the recorded sessions that come
+// with the page, as --play and --timedemo do.
+const sessionsFolder = '/sessions';
+const sessionModes = ['play', 'timedemo'];
+const parameters = new URLSearchParams(location.search);
+const sessionMode = sessionModes.find(mode => parameters.has(mode));
+const sessionName = sessionMode ? parameters.get(sessionMode) : null;
+
+// The session's files into the game's file system before it starts. A name
+// that is not among them stops the game from starting, with a line saying so.
+function loadBundledSession() {
+  const FS = Module.FS;
+  Module.addRunDependency('session');
+  fetch('sessions/index.json')
+    .then(response => response.json())
+    .then(async index => {
+      if (!Object.prototype.hasOwnProperty.call(index, sessionName))
+        throw new Error('there is no recorded session named ' + JSON.stringify(sessionName));
+      const folder = sessionsFolder + '/' + sessionName;
+      FS.mkdirTree(folder);
+      for (const name of index[sessionName]) {
+        const response = await fetch('sessions/' + encodeURIComponent(sessionName) + '/' + name);
+        if (!response.ok)
+          throw new Error('cannot fetch ' + name + ' of ' + sessionName);
+        FS.writeFile(folder + '/' + name, new Uint8Array(await response.arrayBuffer()));
+      }
+      Module.removeRunDependency('session');
+    })
+    .catch(error => printLine('Cannot play the session: ' + error.message));
+}
+
 var Module = {
   canvas: canvas,
   print: printLine,
-  printErr: text => console.warn(text),
+  printErr: printLine, // a terminal shows standard error too
   preRun: [mountSaveFolder],
 };
+// ?record records the session into the game's file system, as --record
+// does.
+const recordingFolder = '/recording';
+if (sessionMode) {
+  Module.arguments = ['--' + sessionMode, sessionsFolder + '/' + sessionName];
+  Module.preRun.push(loadBundledSession);
+} else if (parameters.has('record')) {
+  Module.arguments = ['--record', recordingFolder];
+}

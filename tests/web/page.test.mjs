@@ -1,0 +1,325 @@
+// The browser build in headless Chromium, as a new player meets it: the
+// menu, the sizes, a whole game with Save, a reload and Load World, the
+// console, the save slot's download, upload and storage failures, a scaled
+// canvas, the focus, a hidden tab, game time, and the picture.
+import assert from 'node:assert/strict';
+import fs from 'node:fs';
+import path from 'node:path';
+import {after, before, describe, test} from 'node:test';
+
+import {
+  canvasPixels, clickCanvas, consoleLines, copySessionOut, downloadSave, gameTitle, launchBrowser, linesAfter,
+  pixelAt, replayNatively, saveSize, serve, startGame, waitForLine, waitForPixel, withoutHandles,
+} from './support.mjs';
+
+const sky = [125, 125, 255], grass = [0, 255, 0], dug = [0, 0, 0], player = [0, 125, 125], face = [165, 165, 165];
+const firstEvent = 'Starting to Draw.';
+
+let server;
+before(async () => { server = await serve(); });
+after(() => server.close());
+
+// The box (left, top, right, bottom) of the player's colour on the canvas.
+function playerBox(image) {
+  let box = null;
+  for (let y = 0; y < image.height; y++)
+    for (let x = 0; x < image.width; x++) {
+      const [r, g, b] = pixelAt(image, x, y);
+      if (r === player[0] && g === player[1] && b === player[2])
+        box = box ? [Math.min(box[0], x), Math.min(box[1], y), Math.max(box[2], x + 1), Math.max(box[3], y + 1)]
+                  : [x, y, x + 1, y + 1];
+    }
+  return box;
+}
+
+async function waitFor(condition, what, timeout = 60000) {
+  const deadline = Date.now() + timeout;
+  for (;;) {
+    const result = await condition();
+    if (result)
+      return result;
+    if (Date.now() > deadline)
+      throw new Error('timed out waiting for ' + what);
+    await new Promise(resolve => setTimeout(resolve, 50));
+  }
+}
+
+// At 1440x900 the player lands on row 121 with its top at 450, the view
+// centred on it, the grass under its feet.
+async function waitStanding(page) {
+  return waitFor(async () => {
+    const image = await canvasPixels(page);
+    const box = playerBox(image);
+    return box && box[1] === 450 && String(pixelAt(image, box[0] + 5, 475)) === String(grass) && box;
+  }, 'the player standing on the grass');
+}
+
+async function holdKeyUntil(page, key, condition, what) {
+  await page.keyboard.down(key);
+  try {
+    await waitFor(condition, what);
+  } finally {
+    await page.keyboard.up(key);
+  }
+}
+
+const recordedScript = page =>
+  page.evaluate(() => new TextDecoder().decode(Module.FS.readFile('/recording/script')));
+
+async function openPage(browser, query = '') {
+  await browser.page.goto(server.url + query);
+}
+
+describe('a new player', () => {
+  test('plays a whole game, saves, reloads and loads the same world', async () => {
+    const browser = await launchBrowser();
+    try {
+      const page = browser.page;
+      await openPage(browser, '?record');
+      await waitForLine(page, 'Initializing Player');
+      // The menu's faces, drawn on black.
+      await waitForPixel(page, 60, 60, face, 'the menu drawn');
+      assert.deepEqual(pixelAt(await canvasPixels(page), 5, 5), [0, 0, 0]);
+      assert.equal(await page.title(), gameTitle);
+      assert.deepEqual(await page.evaluate(() => [canvas.width, canvas.height]), [640, 240]);
+
+      await startGame(page, ['1440x900', 'New World']);
+      assert.deepEqual(await page.evaluate(() => [canvas.width, canvas.height]), [1440, 900]);
+      const standing = await waitStanding(page);
+      await page.locator('#canvas').focus();
+      await holdKeyUntil(page, 'ArrowRight', async () => playerBox(await canvasPixels(page))[0] >= standing[0] + 30,
+                         'the player to walk right');
+      // The view follows the jump: the grass leaves the feet.
+      await holdKeyUntil(page, 'ArrowUp', async () => {
+        const image = await canvasPixels(page);
+        return String(pixelAt(image, playerBox(image)[0] + 5, 475)) !== String(grass);
+      }, 'the player to jump');
+      const left = (await waitStanding(page))[0];
+
+      const cell = [left + 15, 475]; // the grass right of the feet
+      await clickCanvas(page, ...cell);
+      await waitForPixel(page, ...cell, dug, 'the cell dug out');
+      for (const key of ['1', '3', '4', '2'])
+        await page.keyboard.press(key);
+      await clickCanvas(page, ...cell, 'right');
+      await waitForPixel(page, ...cell, grass, 'the grass put back');
+
+      await clickCanvas(page, 1440 - 80, 900 - 10);
+      await waitForLine(page, 'Saved the world!');
+      const saved = await downloadSave(page);
+      assert.equal(saved.length, saveSize);
+
+      // The same events natively: the same console lines and the same world.
+      const lines = await consoleLines(page);
+      const recording = await copySessionOut(page, '/recording');
+      const native = replayNatively(recording);
+      assert.deepEqual(native.lines.slice(1, -1), linesAfter(lines, firstEvent));
+      assert.deepEqual(withoutHandles(native.world), withoutHandles(saved));
+
+      // A reload keeps the slot; Load World brings the world back.
+      await openPage(browser);
+      await startGame(page, ['Load World']);
+      assert.deepEqual(linesAfter(await consoleLines(page), 'Loading a saved world', firstEvent),
+                       ['Loaded the world!']);
+      await clickCanvas(page, 1440 - 80, 900 - 10);
+      await waitForLine(page, 'Saved the world!');
+      assert.deepEqual(withoutHandles(await downloadSave(page)), withoutHandles(saved));
+      fs.rmSync(recording, {recursive: true, force: true});
+    } finally {
+      await browser.close();
+    }
+  });
+
+  test('a right click opens no menu', async () => {
+    const browser = await launchBrowser();
+    try {
+      const page = browser.page;
+      await openPage(browser);
+      await startGame(page);
+      const prevented = page.evaluate(() => new Promise(resolve => {
+        window.addEventListener('contextmenu', event => resolve(event.defaultPrevented), {once: true});
+      }));
+      await clickCanvas(page, 100, 100, 'right');
+      assert.equal(await prevented, true);
+    } finally {
+      await browser.close();
+    }
+  });
+
+  test('each size makes a canvas of that size; full screen is the screen and one more', async () => {
+    const browser = await launchBrowser();
+    try {
+      const page = browser.page;
+      for (const [choice, size] of [['1200x700', [1200, 700]], ['1680x1050', [1680, 1050]],
+                                    ['Fullscreen', [1921, 1081]]]) {
+        await openPage(browser);
+        await startGame(page, [choice, 'New World']);
+        assert.deepEqual(await page.evaluate(() => [canvas.width, canvas.height]), size, choice);
+      }
+      assert.ok(await page.evaluate(() => document.fullscreenElement !== null), 'full screen was not asked for');
+    } finally {
+      await browser.close();
+    }
+  });
+});
+
+describe('the save slot', () => {
+  test('a damaged upload is refused by Load with its usual lines', async () => {
+    const browser = await launchBrowser();
+    try {
+      const page = browser.page;
+      await openPage(browser);
+      await startGame(page);
+      await page.setInputFiles('#upload', {name: 'ClodmereSave.wld', mimeType: 'application/octet-stream',
+                                           buffer: Buffer.alloc(1000, 7)});
+      await page.waitForFunction(() => document.getElementById('status').textContent.includes('in the save slot'));
+      await clickCanvas(page, 1440 - 10, 900 - 10);
+      await waitForLine(page, 'Error Loading');
+      assert.deepEqual((await consoleLines(page)).slice(-2), ['Save file is damaged', 'Error Loading']);
+    } finally {
+      await browser.close();
+    }
+  });
+
+  test('a storage that refuses or does not answer fails the save and keeps the last one', async () => {
+    const browser = await launchBrowser();
+    try {
+      const page = browser.page;
+      await openPage(browser);
+      await startGame(page);
+      await clickCanvas(page, 1440 - 80, 900 - 10);
+      await waitForLine(page, 'Saved the world!');
+      const first = await downloadSave(page);
+      await clickCanvas(page, 150, 150); // a click changes nothing in the world but is a line
+
+      // The quota is full: every write is refused.
+      await page.evaluate(() => {
+        IDBObjectStore.prototype.put = () => { throw new DOMException('full', 'QuotaExceededError'); };
+      });
+      await clickCanvas(page, 1440 - 80, 900 - 10);
+      await waitForLine(page, 'Failed to save the world!');
+      assert.deepEqual(await downloadSave(page), first);
+
+      // Storage blocked: nothing ever answers.
+      await page.evaluate(() => {
+        IDBDatabase.prototype.transaction = () => ({objectStore: () => ({index: () => ({openKeyCursor: () => ({})})})});
+      });
+      await clickCanvas(page, 1440 - 80, 900 - 10);
+      await waitForLine(page, 'Failed to save the world!', 2);
+      assert.deepEqual(await downloadSave(page), first);
+      await clickCanvas(page, 1440 - 10, 900 - 10);
+      await waitForLine(page, 'Loaded the world!');
+    } finally {
+      await browser.close();
+    }
+  });
+});
+
+describe('the page', () => {
+  test('shows a canvas larger than the view scaled down, whole, and clicks land on the cell under the pointer',
+       async () => {
+    const browser = await launchBrowser({width: 1280, height: 720});
+    try {
+      const page = browser.page;
+      await openPage(browser);
+      await startGame(page);
+      const box = await page.locator('#canvas').boundingBox();
+      assert.ok(box.width <= 1280 && box.height <= 720 && box.height > 700, JSON.stringify(box));
+      assert.ok(Math.abs(box.width / box.height - 1440 / 900) < 0.01);
+      // Once landed, the cell at canvas (55, 475) is column 5 of row 121;
+      // before, the same click finds open air.
+      await waitFor(async () => {
+        await clickCanvas(page, 55, 475);
+        await new Promise(resolve => setTimeout(resolve, 250));
+        return (await consoleLines(page)).includes('Clicked block coords: 50.000000x1210.000000');
+      }, 'a click on the cell beside the landed player');
+    } finally {
+      await browser.close();
+    }
+  });
+
+  test('losing the focus lets go of held keys', async () => {
+    const browser = await launchBrowser();
+    try {
+      const page = browser.page;
+      await openPage(browser, '?record');
+      await startGame(page);
+      await waitStanding(page);
+      await page.locator('#canvas').focus();
+      await page.keyboard.down('ArrowRight');
+      await waitFor(async () => playerBox(await canvasPixels(page))[0] >= 40, 'the player to walk right');
+      await page.locator('#download').focus(); // the canvas loses the focus, the key stays down
+      await page.keyboard.up('ArrowRight');    // and is released where the game does not hear it
+      await waitFor(async () => (await recordedScript(page)).includes('up 83\n'), 'the key let go in the recording');
+    } finally {
+      await browser.close();
+    }
+  });
+
+  // Headless Chromium never hides a page, so hiding is told to the game as a
+  // hidden document; and a page kept busy runs nothing of the game, as a
+  // throttled background tab runs next to nothing.
+  test('a hidden or stalled page hands the game no burst of ticks when it comes back', async () => {
+    const browser = await launchBrowser();
+    try {
+      const page = browser.page;
+      await openPage(browser, '?record');
+      await startGame(page);
+      const started = Date.now();
+      const pause = milliseconds => new Promise(resolve => setTimeout(resolve, milliseconds)); // spans measured
+      const hiddenFor = 2000, stalledFor = 2000;
+      await pause(1500);
+      await page.evaluate(() => Object.defineProperty(document, 'hidden', {configurable: true, get: () => true}));
+      await pause(hiddenFor);
+      await page.evaluate(() => delete document.hidden);
+      await pause(1000);
+      await page.evaluate(milliseconds => {
+        for (const end = Date.now() + milliseconds; Date.now() < end;)
+          ;
+      }, stalledFor);
+      await pause(1500);
+      const visibleSeconds = (Date.now() - started - hiddenFor - stalledFor) / 1000;
+      const ticks = (await recordedScript(page)).split('\n').filter(line => line.startsWith('tick'))
+        .reduce((sum, line) => sum + Number(line.split(' ')[1] || 1), 0);
+      const catchUpAtMost = 15; // a quarter of a second
+      assert.ok(ticks <= 60 * visibleSeconds + catchUpAtMost + 6, `${ticks} ticks in ${visibleSeconds} s visible`);
+      // The recorder writes a run of ticks at least once a second.
+      assert.ok(ticks >= 60 * (visibleSeconds - 1.1), `${ticks} ticks in ${visibleSeconds} s visible`);
+    } finally {
+      await browser.close();
+    }
+  });
+
+  test('a recorded session plays at 60 ticks a second and ends on the native frame', async () => {
+    const session = path.resolve('tests/sessions/dig-and-place');
+    const native = replayNatively(session, {frame: true, font: true});
+    const expected = fs.readFileSync(path.join(session, 'expected-stdout'), 'utf8').split('\n').slice(1, -2);
+    const ticks = Number(fs.readFileSync(path.join(session, 'script'), 'utf8').match(/^tick (\d+)/m)[1]);
+    const browser = await launchBrowser();
+    try {
+      const page = browser.page;
+      await openPage(browser, '?play=dig-and-place');
+      await waitForLine(page, firstEvent);
+      const started = Date.now();
+      await waitForLine(page, expected[0], 1, 30000);
+      const seconds = (Date.now() - started) / 1000;
+      assert.ok(Math.abs(seconds - ticks / 60) < 0.05 * ticks / 60, `${ticks} ticks took ${seconds} s`);
+      await waitForLine(page, expected.at(-1), expected.filter(line => line === expected.at(-1)).length);
+      assert.deepEqual(linesAfter(await consoleLines(page), firstEvent), expected);
+
+      // The last frame stays; outside the HUD's texts it is the native one.
+      const texts = [[0, 900 - 42, 360, 900], [1440 - 100, 900 - 22, 1440, 900]];
+      const inTexts = (x, y) => texts.some(([l, t, r, b]) => x >= l && x < r && y >= t && y < b);
+      await waitFor(async () => {
+        const shown = await canvasPixels(page);
+        for (let y = 0; y < shown.height; y++)
+          for (let x = 0; x < shown.width; x++)
+            if (!inTexts(x, y) && String(pixelAt(shown, x, y)) !== String(pixelAt(native.frame, x, y)))
+              return false;
+        return true;
+      }, 'the native last frame');
+    } finally {
+      await browser.close();
+    }
+  });
+});
