@@ -113,5 +113,8 @@ test-web: all web $(WEB_NPM)/node_modules/playwright-core/package.json
 	/usr/bin/python3 tests/web/run_tests.py --web-build $(WEB_DIR)/game --page $(WEB_DIST) \
 	  --replay $(BUILD_DIR)/clodmere-replay --npm $(WEB_NPM)
 
+bench-web: web $(WEB_NPM)/node_modules/playwright-core/package.json
+	CLODMERE_WEB=$(WEB_DIST) CLODMERE_NPM=$(WEB_NPM) node tests/web/bench.mjs
+
 clean:
 	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(WINDOWS_DIR) $(WEB_DIR) dist

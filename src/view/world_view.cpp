@@ -105,20 +105,27 @@ void fillSlots(const ALLEGRO_LOCKED_REGION &image, int columns, int rows, const 
 bool paintSlots(ALLEGRO_BITMAP *image, int columns, int rows, const Block *grid, const Camera &camera,
                 const GameState &state)
 {
-    // A held batch must not span the lock. Letting go draws what was held
-    // first, so the order of the frame stays.
-    const bool held = al_is_bitmap_drawing_held();
-    if (held)
-        al_hold_bitmap_drawing(false);
     ALLEGRO_LOCKED_REGION *locked =
         al_lock_bitmap_region(image, 0, 0, columns, rows, slotPixelFormat, ALLEGRO_LOCK_WRITEONLY);
-    if (locked) {
-        fillSlots(*locked, columns, rows, grid, camera, state);
-        al_unlock_bitmap(image);
-    }
-    if (held)
-        al_hold_bitmap_drawing(true);
-    return locked != nullptr;
+    if (!locked)
+        return false;
+    fillSlots(*locked, columns, rows, grid, camera, state);
+    al_unlock_bitmap(image);
+    return true;
+}
+
+// The image's pixels are opaque and cover the screen: copied, not blended,
+// which costs nothing where blending costs every pixel. It is drawn at once,
+// under the blender of its own.
+void drawSlots(ALLEGRO_BITMAP *image, int columns, int rows, const Camera &camera)
+{
+    ALLEGRO_STATE blender;
+    al_store_state(&blender, ALLEGRO_STATE_BLENDER);
+    al_set_blender(ALLEGRO_ADD, ALLEGRO_ONE, ALLEGRO_ZERO);
+    al_draw_scaled_bitmap(image, 0, 0, static_cast<float>(columns), static_cast<float>(rows),
+                          static_cast<float>(-camera.offsetX), static_cast<float>(-camera.offsetY),
+                          static_cast<float>(columns * tileSize), static_cast<float>(rows * tileSize), 0);
+    al_restore_state(&blender);
 }
 
 } // namespace
@@ -130,12 +137,17 @@ void drawWorldView(const Block *grid, GameState state)
     const int columns = (state.screenWidth + camera.offsetX + tileSize - 1) / tileSize;
     const int rows = (state.screenHeight + camera.offsetY + tileSize - 1) / tileSize;
     ALLEGRO_BITMAP *image = slotImageFor(al_get_target_bitmap(), columns, rows);
+    // A held batch spans neither the lock nor the image's blender. Letting
+    // go draws what was held first, so the order of the frame stays.
+    const bool held = al_is_bitmap_drawing_held();
+    if (held)
+        al_hold_bitmap_drawing(false);
     if (image && paintSlots(image, columns, rows, grid, camera, state))
-        al_draw_scaled_bitmap(image, 0, 0, static_cast<float>(columns), static_cast<float>(rows),
-                              static_cast<float>(-camera.offsetX), static_cast<float>(-camera.offsetY),
-                              static_cast<float>(columns * tileSize), static_cast<float>(rows * tileSize), 0);
+        drawSlots(image, columns, rows, camera);
     else
         al_clear_to_color(al_map_rgb(0, 0, 0)); // no image, no cells
+    if (held)
+        al_hold_bitmap_drawing(true);
     al_draw_bitmap(state.playerBitmap, static_cast<float>(camera.playerScreenX),
                    static_cast<float>(camera.playerScreenY), 0);
 }
