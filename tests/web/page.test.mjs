@@ -157,6 +157,12 @@ describe('a new player', () => {
         assert.deepEqual(await page.evaluate(() => [canvas.width, canvas.height]), size, choice);
       }
       assert.ok(await page.evaluate(() => document.fullscreenElement !== null), 'full screen was not asked for');
+      // Leaving full screen keeps the game going at its size.
+      await page.evaluate(() => document.exitFullscreen());
+      await page.waitForFunction(() => document.fullscreenElement === null);
+      await clickCanvas(page, 105, 105); // the middle of a cell: the canvas is a little scaled
+      await waitForLine(page, 'Clicked block coords: 100.000000x100.000000');
+      assert.deepEqual(await page.evaluate(() => [canvas.width, canvas.height]), [1921, 1081]);
     } finally {
       await browser.close();
     }
@@ -318,6 +324,13 @@ describe('the page', () => {
               return false;
         return true;
       }, 'the native last frame');
+      const shown = await canvasPixels(page);
+      let differentInTexts = 0;
+      for (let y = 0; y < shown.height; y++)
+        for (let x = 0; x < shown.width; x++)
+          if (inTexts(x, y) && String(pixelAt(shown, x, y)) !== String(pixelAt(native.frame, x, y)))
+            differentInTexts++;
+      console.log(`the HUD's texts: ${differentInTexts} pixels differ from the native frame's`);
     } finally {
       await browser.close();
     }
