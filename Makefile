@@ -27,7 +27,11 @@ WEB_ENV := NODE_PATH=/usr/share/nodejs
 PLAYWRIGHT := playwright-core@1.64.1
 WEB_NPM := $(WEB_DIR)/npm
 
-.PHONY: all deps run test sanitize bench fuzz soak clean windows test-windows web test-web bench-web
+# The Debian package, built with Debian's own tools and tested in a clean
+# Debian root.
+DEB_DIR := build-deb
+
+.PHONY: all deps run test sanitize bench fuzz soak clean windows test-windows web test-web bench-web deb test-deb
 
 all: deps $(BUILD_DIR)/CMakeCache.txt
 	cmake --build $(BUILD_DIR) -j $(JOBS)
@@ -116,5 +120,12 @@ test-web: all web $(WEB_NPM)/node_modules/playwright-core/package.json
 bench-web: web $(WEB_NPM)/node_modules/playwright-core/package.json
 	CLODMERE_WEB=$(WEB_DIST) CLODMERE_NPM=$(WEB_NPM) node tests/web/bench.mjs
 
+deb:
+	@sh tools/install-deps.sh deb
+	sh tools/linux/build-deb.sh $(DEB_DIR)/stage dist
+
+test-deb: deb
+	/usr/bin/python3 tests/deb/run_tests.py --deb "$$(ls dist/clodmere_*_amd64.deb)" --work $(DEB_DIR)/test
+
 clean:
-	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(WINDOWS_DIR) $(WEB_DIR) dist
+	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(WINDOWS_DIR) $(WEB_DIR) $(DEB_DIR) dist

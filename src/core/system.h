@@ -86,5 +86,11 @@ ClaimStep tryClaimNewFile(const char *path, SystemFile &claimed);
 // Why the last call above failed, in the system's words.
 std::string systemError();
 
+// Makes the player's data folder for `name` when it is missing and makes it
+// the working directory: on Linux $XDG_DATA_HOME/name (by default
+// ~/.local/share/name), on Windows %LOCALAPPDATA%\name. False, with the
+// folder and the problem, when that cannot be done.
+bool enterDataFolder(const char *name, std::string &problem);
+
 // Keeps the console log live line by line, also through a pipe or a file.
 void keepConsoleLive();

@@ -5,7 +5,9 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -169,5 +171,44 @@ void discardClaimedFile(SystemFile claimed, const char *path)
 }
 
 std::string systemError() { return std::strerror(errno); }
+
+namespace {
+
+// Makes every missing folder of an absolute path, as the data folders'
+// rule says: readable by their owner alone.
+bool makeFolders(const std::string &path)
+{
+    for (size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
+        const std::string folder = path.substr(0, slash);
+        if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
+            return false;
+        if (slash == std::string::npos)
+            return true;
+    }
+}
+
+} // namespace
+
+bool enterDataFolder(const char *name, std::string &problem)
+{
+    // A relative XDG_DATA_HOME counts as unset.
+    const char *dataHome = std::getenv("XDG_DATA_HOME");
+    const char *home = std::getenv("HOME");
+    std::string folder;
+    if (dataHome && dataHome[0] == '/')
+        folder = dataHome;
+    else if (home && home[0] == '/')
+        folder = std::string(home) + "/.local/share";
+    else {
+        problem = "neither XDG_DATA_HOME nor HOME names a folder";
+        return false;
+    }
+    folder += std::string("/") + name;
+    if (!makeFolders(folder) || chdir(folder.c_str()) != 0) {
+        problem = folder + ": " + std::strerror(errno);
+        return false;
+    }
+    return true;
+}
 
 void keepConsoleLive() { std::setvbuf(stdout, nullptr, _IOLBF, 0); }

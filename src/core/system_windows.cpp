@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -196,6 +197,22 @@ std::string systemError()
     while (length > 0 && (text[length - 1] == '\n' || text[length - 1] == '\r' || text[length - 1] == '.'))
         length--;
     return length > 0 ? std::string(text, length) : "error " + std::to_string(error);
+}
+
+bool enterDataFolder(const char *name, std::string &problem)
+{
+    const char *localData = std::getenv("LOCALAPPDATA");
+    if (!localData || !localData[0]) {
+        problem = "LOCALAPPDATA names no folder";
+        return false;
+    }
+    const std::string folder = std::string(localData) + "\\" + name;
+    if ((!CreateDirectoryA(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) ||
+        !SetCurrentDirectoryA(folder.c_str())) {
+        problem = folder + ": " + systemError();
+        return false;
+    }
+    return true;
 }
 
 // The C runtime here takes line buffering for full buffering: without a

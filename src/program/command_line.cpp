@@ -11,7 +11,8 @@
 namespace {
 
 const char *const usage =
-    "Usage: clodmere [--record DIR | --play DIR | --timedemo DIR] [--help] [--version]\n"
+    "Usage: clodmere [--record DIR | --play DIR | --timedemo DIR] [--in-data-folder]\n"
+    "                [--help] [--version]\n"
     "\n"
     "With no option, play. The console is the game's log.\n"
     "  --record DIR    play, and write the session into the folder DIR (made if\n"
@@ -19,18 +20,29 @@ const char *const usage =
     "  --play DIR      play the session in DIR back in the window; close it to end\n"
     "  --timedemo DIR  play the session in DIR as fast as frames can be drawn and\n"
     "                  print how long the frames took\n"
+    "  --in-data-folder  play in your data folder ($XDG_DATA_HOME/clodmere, by\n"
+    "                  default ~/.local/share/clodmere, made if missing) instead\n"
+    "                  of the working directory: the save goes there\n"
     "  --help          show this text\n"
     "  --version       show the game's version\n"
     "\n"
     "Playing back never touches ClodmereSave.wld: Save and Load act on a private\n"
     "copy of the session's own.\n";
 
-enum OptionCode { optionRecord = 'r', optionPlay = 'p', optionTimeDemo = 't', optionHelp = 'h', optionVersion = 'v' };
+enum OptionCode {
+    optionRecord = 'r',
+    optionPlay = 'p',
+    optionTimeDemo = 't',
+    optionInDataFolder = 'd',
+    optionHelp = 'h',
+    optionVersion = 'v'
+};
 
 const option longOptions[] = {
     {"record", required_argument, nullptr, optionRecord},
     {"play", required_argument, nullptr, optionPlay},
     {"timedemo", required_argument, nullptr, optionTimeDemo},
+    {"in-data-folder", no_argument, nullptr, optionInDataFolder},
     {"help", no_argument, nullptr, optionHelp},
     {"version", no_argument, nullptr, optionVersion},
     {nullptr, 0, nullptr, 0},
@@ -82,6 +94,9 @@ CommandLine parseCommandLine(int argc, char **argv)
             break;
         case optionTimeDemo:
             chooseMode(commandLine, modeGiven, RunMode::timeDemo, optarg);
+            break;
+        case optionInDataFolder:
+            commandLine.inDataFolder = true;
             break;
         case optionHelp:
             std::fputs(usage, stdout);

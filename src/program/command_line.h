@@ -1,6 +1,7 @@
 // The game's command line:
 //
-//   clodmere [--record DIR | --play DIR | --timedemo DIR] [--help] [--version]
+//   clodmere [--record DIR | --play DIR | --timedemo DIR] [--in-data-folder]
+//            [--help] [--version]
 //
 // With no option the game is exactly what it always was; arguments that are
 // not options are ignored, as they always were.
@@ -18,6 +19,7 @@ enum class RunMode {
 struct CommandLine {
     RunMode mode = RunMode::play;
     std::string directory; // the session folder of every mode but play
+    bool inDataFolder = false; // play in the player's data folder, not here
 };
 
 // Exit status of a command line that cannot be used.

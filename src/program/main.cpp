@@ -11,11 +11,15 @@
 #include "world/block.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 
 using namespace program;
 
 namespace {
+
+// The player's data folder is this one under the system's folder for them.
+constexpr const char *dataFolderName = "clodmere";
 
 bool playsBack(const CommandLine &commandLine)
 {
@@ -74,13 +78,28 @@ GameState makeSessionWorld(GameState state, Block *grid, const Block blockTypes[
     return state;
 }
 
+// The game from the desktop menu plays in the player's data folder, so
+// that its save lands in one known place. A session folder named on the
+// command line stays the one the player meant.
+void enterPlayersFolder(CommandLine &commandLine)
+{
+    std::error_code ignored;
+    if (!commandLine.directory.empty())
+        commandLine.directory = std::filesystem::absolute(commandLine.directory, ignored).string();
+    std::string problem;
+    if (!enterDataFolder(dataFolderName, problem))
+        failStartUp(("Cannot play in the data folder: " + problem + "\n").c_str());
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
     // The console is the game's log: keep it live through pipes and files.
     keepConsoleLive();
-    const CommandLine commandLine = parseCommandLine(argc, argv);
+    CommandLine commandLine = parseCommandLine(argc, argv);
+    if (commandLine.inDataFolder)
+        enterPlayersFolder(commandLine);
     SessionFolder folder;
     checkSessionFolder(commandLine, folder);
 

@@ -191,8 +191,12 @@ def send_delete_window(display_name, window):
         xlib.XCloseDisplay(connection)
 
 
-# What runs the game: nothing for a native build, Wine for the Windows one.
+# What runs the game: nothing for a native build, Wine for the Windows one,
+# a way into a Debian root for the installed package.
 LAUNCHER = []
+# An installed game finds its own font: with --data "" the tests give it none
+# and take none away.
+OWN_FONT = False
 
 SANITIZER_REPORTS = ("ERROR: AddressSanitizer", "ERROR: LeakSanitizer", "runtime error:")
 
@@ -245,7 +249,7 @@ class Game:
         self.workdir = workdir or tempfile.mkdtemp(prefix="clodmere-e2e-")
         if data_dir:
             shutil.copytree(data_dir, os.path.join(self.workdir, "data"), dirs_exist_ok=True)
-        elif not font_beside:
+        elif not (font_beside or OWN_FONT):
             game_path = without_font_beside(game_path)
         self.lines = []
         self.errors = []
@@ -366,9 +370,11 @@ def test_main(module_globals):
     import unittest
     parser = argparse.ArgumentParser()
     parser.add_argument("--game", required=True)
-    parser.add_argument("--data", required=True)
+    parser.add_argument("--data", required=True, help='the data folder to copy, or "" for a game with its own font')
     parser.add_argument("--launcher", default="", help="a program that runs the game, such as wine64")
     args, rest = parser.parse_known_args()
-    module_globals["GAME"], module_globals["DATA"] = args.game, args.data
+    module_globals["GAME"], module_globals["DATA"] = args.game, args.data or None
+    global OWN_FONT
+    OWN_FONT = args.data == ""
     LAUNCHER[:] = args.launcher.split()
     unittest.main(module=module_globals["__name__"], argv=[sys.argv[0]] + rest, verbosity=2)

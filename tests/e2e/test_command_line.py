@@ -69,6 +69,25 @@ class CommandLine(unittest.TestCase):
             with open(folder("ClodmereSave.wld"), "rb") as file:
                 self.assertEqual(file.read(), b"the player's own save")
 
+    def test_in_data_folder_plays_in_the_players_data_folder_made_when_missing(self):
+        with tempfile.TemporaryDirectory() as workdir:
+            for extra, expected in [({}, "home/.local/share/clodmere"), ({"XDG_DATA_HOME": "data"}, "data/clodmere"),
+                                    ({"XDG_DATA_HOME": "relative"}, "home/.local/share/clodmere")]:
+                with self.subTest(extra=extra):
+                    env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "XDG_DATA_HOME")}
+                    env["HOME"] = os.path.join(workdir, "home")
+                    env.update({k: v if v == "relative" else os.path.join(workdir, v) for k, v in extra.items()})
+                    # With no X server the game gets as far as its display, in the folder.
+                    run = subprocess.run([GAME, "--in-data-folder"], cwd=workdir, env=env, capture_output=True,
+                                         text=True, timeout=60)
+                    self.assertEqual(run.returncode, 1)
+                    self.assertTrue(os.path.isdir(os.path.join(workdir, expected)))
+            env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "XDG_DATA_HOME", "HOME")}
+            run = subprocess.run([GAME, "--in-data-folder"], cwd=workdir, env=env, capture_output=True, text=True,
+                                 timeout=60)
+            self.assertEqual((run.returncode, run.stdout.splitlines()),
+                             (1, ["Cannot play in the data folder: neither XDG_DATA_HOME nor HOME names a folder"]))
+
 
 if __name__ == "__main__":
     parser = argparse.ArgumentParser()
