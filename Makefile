@@ -22,8 +22,9 @@ WEB_DIST := dist/clodmere-web
 WEB_ZIP := dist/clodmere-web.zip
 # emcc's JavaScript optimiser finds its modules among Debian's.
 WEB_ENV := NODE_PATH=/usr/share/nodejs
-# The browser driver, pinned; it drives Debian's chromium, never a browser
-# of its own.
+# From npm, pinned: the page's zip library, and the browser driver for the
+# tests, which drives Debian's chromium, never a browser of its own.
+FFLATE := fflate@0.8.3
 PLAYWRIGHT := playwright-core@1.64.1
 WEB_NPM := $(WEB_DIR)/npm
 
@@ -102,13 +103,16 @@ test-windows: windows
 
 # SDL2, FreeType and Allegro are built once into $(WEB_DIR)/libraries; later
 # runs rebuild only the game.
-web:
+$(WEB_NPM)/node_modules/fflate/package.json:
+	npm install --no-audit --no-fund --prefix $(WEB_NPM) $(FFLATE)
+
+web: $(WEB_NPM)/node_modules/fflate/package.json
 	@sh tools/install-deps.sh web
 	$(WEB_ENV) sh tools/web/build-libraries.sh $(THIRD_PARTY) $(WEB_DIR)/libraries
 	$(WEB_ENV) emcmake cmake -S . -B $(WEB_DIR)/game -DCMAKE_BUILD_TYPE=Release \
 	  -DCLODMERE_WEB_LIBRARIES=$(abspath $(WEB_DIR)/libraries/prefix) > /dev/null
 	$(WEB_ENV) cmake --build $(WEB_DIR)/game -j $(JOBS)
-	/usr/bin/python3 tools/web/package.py $(WEB_DIR)/game $(WEB_DIR)/libraries/prefix $(WEB_DIST) $(WEB_ZIP)
+	/usr/bin/python3 tools/web/package.py $(WEB_DIR)/game $(WEB_DIR)/libraries/prefix $(WEB_NPM) $(WEB_DIST) $(WEB_ZIP)
 
 $(WEB_NPM)/node_modules/playwright-core/package.json:
 	npm install --no-audit --no-fund --prefix $(WEB_NPM) $(PLAYWRIGHT)

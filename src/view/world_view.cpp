@@ -17,21 +17,31 @@
 
 namespace {
 
-// The image's pixels are R, G, B, A bytes, the one layout that every GL
-// takes as it is (WebGL has no BGRA): little-endian words ABGR.
-constexpr int slotPixelFormat = ALLEGRO_PIXEL_FORMAT_ABGR_8888_LE;
-constexpr uint32_t black = 0xff000000; // opaque
+// The layouts of the image's pixels, in the order they are tried: R, G, B,
+// A bytes, which every GL takes as they are (WebGL has no BGRA), then B, G,
+// R, A, which Direct3D takes. Each a little-endian word, alpha on top.
+struct SlotFormat {
+    int format;
+    int redShift, blueShift;
+};
+constexpr SlotFormat slotFormats[] = {
+    {ALLEGRO_PIXEL_FORMAT_ABGR_8888_LE, 0, 16},
+    {ALLEGRO_PIXEL_FORMAT_ARGB_8888, 16, 0},
+};
+constexpr uint32_t black = 0xff000000; // opaque, in either layout
 
 // The image of slots, kept from frame to frame; made again when the screen
 // grows or the target changes between memory and a display.
 struct SlotImage {
     ALLEGRO_BITMAP *bitmap = nullptr;
     ALLEGRO_DISPLAY *display = nullptr; // whose video bitmap it is; none in memory
+    const SlotFormat *format = &slotFormats[0];
     int columns = 0, rows = 0;
 };
 SlotImage slotImage;
 
-// Tile colours, read once per tile: tiles live as long as the program.
+// Tile colours in the image's layout, read once per tile: tiles live as long
+// as the program.
 struct TileColour {
     const ALLEGRO_BITMAP *tile;
     uint32_t pixel;
@@ -47,12 +57,37 @@ uint32_t colourOf(ALLEGRO_BITMAP *tile)
             return known.pixel;
     unsigned char r, g, b;
     al_unmap_rgb(al_get_pixel(tile, 0, 0), &r, &g, &b);
-    const uint32_t pixel = black | static_cast<uint32_t>(b) << 16 | static_cast<uint32_t>(g) << 8 | r;
+    const SlotFormat &layout = *slotImage.format;
+    const uint32_t pixel = black | static_cast<uint32_t>(r) << layout.redShift | static_cast<uint32_t>(g) << 8 |
+                           static_cast<uint32_t>(b) << layout.blueShift;
     tileColours.push_back({tile, pixel});
     return pixel;
 }
 
 bool isMemoryBitmap(ALLEGRO_BITMAP *bitmap) { return al_get_bitmap_flags(bitmap) & ALLEGRO_MEMORY_BITMAP; }
+
+// The image in the first layout the target's kind of bitmap can hold.
+void makeSlotImage(bool inMemory, ALLEGRO_DISPLAY *display, int columns, int rows)
+{
+    const int flags = al_get_new_bitmap_flags(), format = al_get_new_bitmap_format();
+    // Filled afresh every frame, so never worth keeping a copy of: the
+    // library would read a kept texture back at every flip.
+    al_set_new_bitmap_flags(inMemory ? ALLEGRO_MEMORY_BITMAP : ALLEGRO_VIDEO_BITMAP | ALLEGRO_NO_PRESERVE_TEXTURE);
+    const SlotFormat *previous = slotImage.format;
+    slotImage = {nullptr, display, previous, columns, rows};
+    for (const SlotFormat &layout : slotFormats) {
+        al_set_new_bitmap_format(layout.format);
+        slotImage.bitmap = al_create_bitmap(columns, rows);
+        if (slotImage.bitmap) {
+            slotImage.format = &layout;
+            break;
+        }
+    }
+    if (slotImage.format != previous)
+        tileColours.clear(); // in the other layout
+    al_set_new_bitmap_flags(flags);
+    al_set_new_bitmap_format(format);
+}
 
 // An image at least `columns` by `rows` of the target's kind.
 ALLEGRO_BITMAP *slotImageFor(ALLEGRO_BITMAP *target, int columns, int rows)
@@ -64,14 +99,7 @@ ALLEGRO_BITMAP *slotImageFor(ALLEGRO_BITMAP *target, int columns, int rows)
         return slotImage.bitmap;
     if (slotImage.bitmap)
         al_destroy_bitmap(slotImage.bitmap);
-    const int flags = al_get_new_bitmap_flags(), format = al_get_new_bitmap_format();
-    // Filled afresh every frame, so never worth keeping a copy of: the
-    // library would read a kept texture back at every flip.
-    al_set_new_bitmap_flags(inMemory ? ALLEGRO_MEMORY_BITMAP : ALLEGRO_VIDEO_BITMAP | ALLEGRO_NO_PRESERVE_TEXTURE);
-    al_set_new_bitmap_format(slotPixelFormat);
-    slotImage = {al_create_bitmap(columns, rows), display, columns, rows};
-    al_set_new_bitmap_flags(flags);
-    al_set_new_bitmap_format(format);
+    makeSlotImage(inMemory, display, columns, rows);
     return slotImage.bitmap;
 }
 
@@ -106,7 +134,7 @@ bool paintSlots(ALLEGRO_BITMAP *image, int columns, int rows, const Block *grid,
                 const GameState &state)
 {
     ALLEGRO_LOCKED_REGION *locked =
-        al_lock_bitmap_region(image, 0, 0, columns, rows, slotPixelFormat, ALLEGRO_LOCK_WRITEONLY);
+        al_lock_bitmap_region(image, 0, 0, columns, rows, slotImage.format->format, ALLEGRO_LOCK_WRITEONLY);
     if (!locked)
         return false;
     fillSlots(*locked, columns, rows, grid, camera, state);

@@ -4,12 +4,14 @@
 // canvas, the focus, a hidden tab, game time, and the picture.
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
+import os from 'node:os';
 import path from 'node:path';
 import {after, before, describe, test} from 'node:test';
 
 import {
-  canvasPixels, clickCanvas, consoleLines, copySessionOut, downloadSave, gameTitle, launchBrowser, linesAfter,
-  pixelAt, replayNatively, saveSize, serve, startGame, waitForLine, waitForPixel, withoutHandles,
+  canvasPixels, chooseRecording, clickCanvas, consoleLines, downloadRecording, downloadSave, gameTitle, launchBrowser,
+  linesAfter, pixelAt, replayNatively, saveSize, serve, startGame, waitForLine, waitForPixel, withoutHandles,
+  fflate, zipSession,
 } from './support.mjs';
 
 const sky = [125, 125, 255], grass = [0, 255, 0], dug = [0, 0, 0], player = [0, 125, 125], face = [165, 165, 165];
@@ -66,273 +68,371 @@ async function holdKeyUntil(page, key, condition, what) {
 const recordedScript = page =>
   page.evaluate(() => new TextDecoder().decode(Module.FS.readFile('/recording/script')));
 
+// A browser of its own for one test, closed however the test ends.
+async function inBrowser(work, viewport) {
+  const browser = await launchBrowser(viewport);
+  try {
+    await work(browser);
+  } finally {
+    await browser.close();
+  }
+}
+
 async function openPage(browser, query = '') {
   await browser.page.goto(server.url + query);
 }
 
+// From the player standing on the grass: walk, jump, dig beside the feet,
+// choose 1 to 4, place the grass back, Save, Load, Save again. Returns the
+// last save, as "Download save" gives it.
+async function playAWhile(page) {
+  const standing = await waitStanding(page);
+  await page.locator('#canvas').focus();
+  await holdKeyUntil(page, 'ArrowRight', async () => playerBox(await canvasPixels(page))[0] >= standing[0] + 30,
+                     'the player to walk right');
+  // The view follows the jump: the grass leaves the feet.
+  await holdKeyUntil(page, 'ArrowUp', async () => {
+    const image = await canvasPixels(page);
+    return String(pixelAt(image, playerBox(image)[0] + 5, 475)) !== String(grass);
+  }, 'the player to jump');
+  const left = (await waitStanding(page))[0];
+
+  const cell = [left + 15, 475]; // the grass right of the feet
+  await clickCanvas(page, ...cell);
+  await waitForPixel(page, ...cell, dug, 'the cell dug out');
+  for (const key of ['1', '3', '4', '2'])
+    await page.keyboard.press(key);
+  await clickCanvas(page, ...cell, 'right');
+  await waitForPixel(page, ...cell, grass, 'the grass put back');
+
+  const saves = (await consoleLines(page)).filter(line => line === 'Saved the world!').length;
+  await clickCanvas(page, 1440 - 80, 900 - 10);
+  await waitForLine(page, 'Saved the world!', saves + 1);
+  const loads = (await consoleLines(page)).filter(line => line === 'Loaded the world!').length;
+  await clickCanvas(page, 1440 - 10, 900 - 10);
+  await waitForLine(page, 'Loaded the world!', loads + 1);
+  await clickCanvas(page, 1440 - 80, 900 - 10);
+  await waitForLine(page, 'Saved the world!', saves + 2);
+  const saved = await downloadSave(page);
+  assert.equal(saved.length, saveSize);
+  return saved;
+}
+
+// The recording downloaded from the page plays natively with the same lines
+// from the first event on, and ends on the world the page saved last.
+async function expectNativeReplayAlike(page, lastSave) {
+  const recording = await downloadRecording(page);
+  try {
+    assert.match(recording.name, /^clodmere-session-\d{8}-\d{6}\.zip$/);
+    const native = replayNatively(recording.session);
+    assert.deepEqual(native.lines.slice(1, -1), linesAfter(await consoleLines(page), firstEvent));
+    assert.deepEqual(withoutHandles(native.world), withoutHandles(lastSave));
+    return Object.fromEntries(fs.readdirSync(recording.session).map(name =>
+      [name, fs.readFileSync(path.join(recording.session, name))]));
+  } finally {
+    fs.rmSync(recording.folder, {recursive: true, force: true});
+  }
+}
+
+async function startRecording(browser) {
+  await browser.page.click('#record');
+  await browser.page.waitForURL(/\?record$/);
+}
+
 describe('a new player', () => {
-  test('plays a whole game, saves, reloads and loads the same world', async () => {
-    const browser = await launchBrowser();
-    try {
-      const page = browser.page;
-      await openPage(browser, '?record');
-      await waitForLine(page, 'Initializing Player');
-      // The menu's faces, drawn on black.
-      await waitForPixel(page, 60, 60, face, 'the menu drawn');
-      assert.deepEqual(pixelAt(await canvasPixels(page), 5, 5), [0, 0, 0]);
-      assert.equal(await page.title(), gameTitle);
-      assert.deepEqual(await page.evaluate(() => [canvas.width, canvas.height]), [640, 240]);
+  test('records a whole game that plays natively the same, reloads and loads the same world', async () => {
+    await inBrowser(async browser => {
+    const page = browser.page;
+    await openPage(browser);
+    await waitForLine(page, 'Initializing Player');
+    // The menu's faces, drawn on black.
+    await waitForPixel(page, 60, 60, face, 'the menu drawn');
+    assert.deepEqual(pixelAt(await canvasPixels(page), 5, 5), [0, 0, 0]);
+    assert.equal(await page.title(), gameTitle);
+    assert.deepEqual(await page.evaluate(() => [canvas.width, canvas.height]), [640, 240]);
 
-      await startGame(page, ['1440x900', 'New World']);
-      assert.deepEqual(await page.evaluate(() => [canvas.width, canvas.height]), [1440, 900]);
-      const standing = await waitStanding(page);
-      await page.locator('#canvas').focus();
-      await holdKeyUntil(page, 'ArrowRight', async () => playerBox(await canvasPixels(page))[0] >= standing[0] + 30,
-                         'the player to walk right');
-      // The view follows the jump: the grass leaves the feet.
-      await holdKeyUntil(page, 'ArrowUp', async () => {
-        const image = await canvasPixels(page);
-        return String(pixelAt(image, playerBox(image)[0] + 5, 475)) !== String(grass);
-      }, 'the player to jump');
-      const left = (await waitStanding(page))[0];
+    await startRecording(browser);
+    await startGame(page, ['1440x900', 'New World']);
+    assert.deepEqual(await page.evaluate(() => [canvas.width, canvas.height]), [1440, 900]);
+    const saved = await playAWhile(page);
+    const files = await expectNativeReplayAlike(page, saved);
+    assert.deepEqual(Object.keys(files).sort(), ['args', 'script']);
 
-      const cell = [left + 15, 475]; // the grass right of the feet
-      await clickCanvas(page, ...cell);
-      await waitForPixel(page, ...cell, dug, 'the cell dug out');
-      for (const key of ['1', '3', '4', '2'])
-        await page.keyboard.press(key);
-      await clickCanvas(page, ...cell, 'right');
-      await waitForPixel(page, ...cell, grass, 'the grass put back');
+    // A reload keeps the slot; Load World brings the world back.
+    await openPage(browser);
+    await startGame(page, ['Load World']);
+    assert.deepEqual(linesAfter(await consoleLines(page), 'Loading a saved world', firstEvent),
+                     ['Loaded the world!']);
+    await clickCanvas(page, 1440 - 80, 900 - 10);
+    await waitForLine(page, 'Saved the world!');
+    assert.deepEqual(withoutHandles(await downloadSave(page)), withoutHandles(saved));
+    });
+  });
 
-      await clickCanvas(page, 1440 - 80, 900 - 10);
-      await waitForLine(page, 'Saved the world!');
-      const saved = await downloadSave(page);
-      assert.equal(saved.length, saveSize);
-
-      // The same events natively: the same console lines and the same world.
-      const lines = await consoleLines(page);
-      const recording = await copySessionOut(page, '/recording');
-      const native = replayNatively(recording);
-      assert.deepEqual(native.lines.slice(1, -1), linesAfter(lines, firstEvent));
-      assert.deepEqual(withoutHandles(native.world), withoutHandles(saved));
-
-      // A reload keeps the slot; Load World brings the world back.
-      await openPage(browser);
-      await startGame(page, ['Load World']);
-      assert.deepEqual(linesAfter(await consoleLines(page), 'Loading a saved world', firstEvent),
-                       ['Loaded the world!']);
-      await clickCanvas(page, 1440 - 80, 900 - 10);
-      await waitForLine(page, 'Saved the world!');
-      assert.deepEqual(withoutHandles(await downloadSave(page)), withoutHandles(saved));
-      fs.rmSync(recording, {recursive: true, force: true});
-    } finally {
-      await browser.close();
-    }
+  test('records a game begun with Load World that plays natively the same', async () => {
+    // A world where the player has just landed on the grass, as the native game saves it.
+    const start = fs.mkdtempSync(path.join(os.tmpdir(), 'clodmere-landed-'));
+    fs.writeFileSync(path.join(start, 'args'), '--seed 42\n');
+    fs.writeFileSync(path.join(start, 'script'), 'tick 465\n');
+    const landed = replayNatively(start).world;
+    fs.rmSync(start, {recursive: true, force: true});
+    await inBrowser(async browser => {
+    const page = browser.page;
+    await openPage(browser);
+    await waitForLine(page, 'Initializing Player');
+    await page.setInputFiles('#upload', {name: 'ClodmereSave.wld', mimeType: 'application/octet-stream',
+                                         buffer: landed});
+    await page.waitForFunction(() => document.getElementById('status').textContent.includes('in the save slot'));
+    await startRecording(browser);
+    await startGame(page, ['Load World']);
+    const saved = await playAWhile(page);
+    const files = await expectNativeReplayAlike(page, saved);
+    assert.equal(files.args.toString(), '--screen 1440x900 --world start.wld\n');
+    assert.deepEqual(files['start.wld'], landed);
+    assert.deepEqual(files['ClodmereSave.wld'], landed);
+    });
   });
 
   test('a right click opens no menu', async () => {
-    const browser = await launchBrowser();
-    try {
-      const page = browser.page;
-      await openPage(browser);
-      await startGame(page);
-      const prevented = page.evaluate(() => new Promise(resolve => {
-        window.addEventListener('contextmenu', event => resolve(event.defaultPrevented), {once: true});
-      }));
-      await clickCanvas(page, 100, 100, 'right');
-      assert.equal(await prevented, true);
-    } finally {
-      await browser.close();
-    }
+    await inBrowser(async browser => {
+    const page = browser.page;
+    await openPage(browser);
+    await startGame(page);
+    const prevented = page.evaluate(() => new Promise(resolve => {
+      window.addEventListener('contextmenu', event => resolve(event.defaultPrevented), {once: true});
+    }));
+    await clickCanvas(page, 100, 100, 'right');
+    assert.equal(await prevented, true);
+    });
   });
 
   test('each size makes a canvas of that size; full screen is the screen and one more', async () => {
-    const browser = await launchBrowser();
-    try {
-      const page = browser.page;
-      for (const [choice, size] of [['1200x700', [1200, 700]], ['1680x1050', [1680, 1050]],
-                                    ['Fullscreen', [1921, 1081]]]) {
-        await openPage(browser);
-        await startGame(page, [choice, 'New World']);
-        assert.deepEqual(await page.evaluate(() => [canvas.width, canvas.height]), size, choice);
-      }
-      assert.ok(await page.evaluate(() => document.fullscreenElement !== null), 'full screen was not asked for');
-      // Leaving full screen keeps the game going at its size.
-      await page.evaluate(() => document.exitFullscreen());
-      await page.waitForFunction(() => document.fullscreenElement === null);
-      await clickCanvas(page, 105, 105); // the middle of a cell: the canvas is a little scaled
-      await waitForLine(page, 'Clicked block coords: 100.000000x100.000000');
-      assert.deepEqual(await page.evaluate(() => [canvas.width, canvas.height]), [1921, 1081]);
-    } finally {
-      await browser.close();
+    await inBrowser(async browser => {
+    const page = browser.page;
+    for (const [choice, size] of [['1200x700', [1200, 700]], ['1680x1050', [1680, 1050]],
+                                  ['Fullscreen', [1921, 1081]]]) {
+      await openPage(browser);
+      await startGame(page, [choice, 'New World']);
+      assert.deepEqual(await page.evaluate(() => [canvas.width, canvas.height]), size, choice);
     }
+    assert.ok(await page.evaluate(() => document.fullscreenElement !== null), 'full screen was not asked for');
+    // Leaving full screen keeps the game going at its size.
+    await page.evaluate(() => document.exitFullscreen());
+    await page.waitForFunction(() => document.fullscreenElement === null);
+    await clickCanvas(page, 105, 105); // the middle of a cell: the canvas is a little scaled
+    await waitForLine(page, 'Clicked block coords: 100.000000x100.000000');
+    assert.deepEqual(await page.evaluate(() => [canvas.width, canvas.height]), [1921, 1081]);
+    });
   });
 });
 
 describe('the save slot', () => {
   test('a damaged upload is refused by Load with its usual lines', async () => {
-    const browser = await launchBrowser();
-    try {
-      const page = browser.page;
-      await openPage(browser);
-      await startGame(page);
-      await page.setInputFiles('#upload', {name: 'ClodmereSave.wld', mimeType: 'application/octet-stream',
-                                           buffer: Buffer.alloc(1000, 7)});
-      await page.waitForFunction(() => document.getElementById('status').textContent.includes('in the save slot'));
-      await clickCanvas(page, 1440 - 10, 900 - 10);
-      await waitForLine(page, 'Error Loading');
-      assert.deepEqual((await consoleLines(page)).slice(-2), ['Save file is damaged', 'Error Loading']);
-    } finally {
-      await browser.close();
-    }
+    await inBrowser(async browser => {
+    const page = browser.page;
+    await openPage(browser);
+    await startGame(page);
+    await page.setInputFiles('#upload', {name: 'ClodmereSave.wld', mimeType: 'application/octet-stream',
+                                         buffer: Buffer.alloc(1000, 7)});
+    await page.waitForFunction(() => document.getElementById('status').textContent.includes('in the save slot'));
+    await clickCanvas(page, 1440 - 10, 900 - 10);
+    await waitForLine(page, 'Error Loading');
+    assert.deepEqual((await consoleLines(page)).slice(-2), ['Save file is damaged', 'Error Loading']);
+    });
   });
 
   test('a storage that refuses or does not answer fails the save and keeps the last one', async () => {
-    const browser = await launchBrowser();
-    try {
-      const page = browser.page;
-      await openPage(browser);
-      await startGame(page);
-      await clickCanvas(page, 1440 - 80, 900 - 10);
-      await waitForLine(page, 'Saved the world!');
-      const first = await downloadSave(page);
-      await clickCanvas(page, 150, 150); // a click changes nothing in the world but is a line
+    await inBrowser(async browser => {
+    const page = browser.page;
+    await openPage(browser);
+    await startGame(page);
+    await clickCanvas(page, 1440 - 80, 900 - 10);
+    await waitForLine(page, 'Saved the world!');
+    const first = await downloadSave(page);
+    await clickCanvas(page, 150, 150); // a click changes nothing in the world but is a line
 
-      // The quota is full: every write is refused.
-      await page.evaluate(() => {
-        IDBObjectStore.prototype.put = () => { throw new DOMException('full', 'QuotaExceededError'); };
-      });
-      await clickCanvas(page, 1440 - 80, 900 - 10);
-      await waitForLine(page, 'Failed to save the world!');
-      assert.deepEqual(await downloadSave(page), first);
+    // The quota is full: every write is refused.
+    await page.evaluate(() => {
+      IDBObjectStore.prototype.put = () => { throw new DOMException('full', 'QuotaExceededError'); };
+    });
+    await clickCanvas(page, 1440 - 80, 900 - 10);
+    await waitForLine(page, 'Failed to save the world!');
+    assert.deepEqual(await downloadSave(page), first);
 
-      // Storage blocked: nothing ever answers.
-      await page.evaluate(() => {
-        IDBDatabase.prototype.transaction = () => ({objectStore: () => ({index: () => ({openKeyCursor: () => ({})})})});
-      });
-      await clickCanvas(page, 1440 - 80, 900 - 10);
-      await waitForLine(page, 'Failed to save the world!', 2);
-      assert.deepEqual(await downloadSave(page), first);
-      await clickCanvas(page, 1440 - 10, 900 - 10);
-      await waitForLine(page, 'Loaded the world!');
-    } finally {
-      await browser.close();
-    }
+    // Storage blocked: nothing ever answers.
+    await page.evaluate(() => {
+      IDBDatabase.prototype.transaction = () => ({objectStore: () => ({index: () => ({openKeyCursor: () => ({})})})});
+    });
+    await clickCanvas(page, 1440 - 80, 900 - 10);
+    await waitForLine(page, 'Failed to save the world!', 2);
+    assert.deepEqual(await downloadSave(page), first);
+    await clickCanvas(page, 1440 - 10, 900 - 10);
+    await waitForLine(page, 'Loaded the world!');
+    });
   });
 });
 
 describe('the page', () => {
   test('shows a canvas larger than the view scaled down, whole, and clicks land on the cell under the pointer',
        async () => {
-    const browser = await launchBrowser({width: 1280, height: 720});
-    try {
-      const page = browser.page;
-      await openPage(browser);
-      await startGame(page);
-      const box = await page.locator('#canvas').boundingBox();
-      assert.ok(box.width <= 1280 && box.height <= 720 && box.height > 700, JSON.stringify(box));
-      assert.ok(Math.abs(box.width / box.height - 1440 / 900) < 0.01);
-      // Once landed, the cell at canvas (55, 475) is column 5 of row 121;
-      // before, the same click finds open air.
-      await waitFor(async () => {
-        await clickCanvas(page, 55, 475);
-        await new Promise(resolve => setTimeout(resolve, 250));
-        return (await consoleLines(page)).includes('Clicked block coords: 50.000000x1210.000000');
-      }, 'a click on the cell beside the landed player');
-    } finally {
-      await browser.close();
-    }
+    await inBrowser(async browser => {
+    const page = browser.page;
+    await openPage(browser);
+    await startGame(page);
+    const box = await page.locator('#canvas').boundingBox();
+    assert.ok(box.width <= 1280 && box.height <= 720 && box.height > 700, JSON.stringify(box));
+    assert.ok(Math.abs(box.width / box.height - 1440 / 900) < 0.01);
+    // Once landed, the cell at canvas (55, 475) is column 5 of row 121;
+    // before, the same click finds open air.
+    await waitFor(async () => {
+      await clickCanvas(page, 55, 475);
+      await new Promise(resolve => setTimeout(resolve, 250));
+      return (await consoleLines(page)).includes('Clicked block coords: 50.000000x1210.000000');
+    }, 'a click on the cell beside the landed player');
+    }, {width: 1280, height: 720});
   });
 
   test('losing the focus lets go of held keys', async () => {
-    const browser = await launchBrowser();
-    try {
-      const page = browser.page;
-      await openPage(browser, '?record');
-      await startGame(page);
-      await waitStanding(page);
-      await page.locator('#canvas').focus();
-      await page.keyboard.down('ArrowRight');
-      await waitFor(async () => playerBox(await canvasPixels(page))[0] >= 40, 'the player to walk right');
-      await page.locator('#download').focus(); // the canvas loses the focus, the key stays down
-      await page.keyboard.up('ArrowRight');    // and is released where the game does not hear it
-      await waitFor(async () => (await recordedScript(page)).includes('up 83\n'), 'the key let go in the recording');
-    } finally {
-      await browser.close();
-    }
+    await inBrowser(async browser => {
+    const page = browser.page;
+    await openPage(browser, '?record');
+    await startGame(page);
+    await waitStanding(page);
+    await page.locator('#canvas').focus();
+    await page.keyboard.down('ArrowRight');
+    await waitFor(async () => playerBox(await canvasPixels(page))[0] >= 40, 'the player to walk right');
+    await page.locator('#download').focus(); // the canvas loses the focus, the key stays down
+    await page.keyboard.up('ArrowRight');    // and is released where the game does not hear it
+    await waitFor(async () => (await recordedScript(page)).includes('up 83\n'), 'the key let go in the recording');
+    });
   });
 
   // Headless Chromium never hides a page, so hiding is told to the game as a
   // hidden document; and a page kept busy runs nothing of the game, as a
   // throttled background tab runs next to nothing.
   test('a hidden or stalled page hands the game no burst of ticks when it comes back', async () => {
-    const browser = await launchBrowser();
-    try {
-      const page = browser.page;
-      await openPage(browser, '?record');
-      await startGame(page);
-      const started = Date.now();
-      const pause = milliseconds => new Promise(resolve => setTimeout(resolve, milliseconds)); // spans measured
-      const hiddenFor = 2000, stalledFor = 2000;
-      await pause(1500);
-      await page.evaluate(() => Object.defineProperty(document, 'hidden', {configurable: true, get: () => true}));
-      await pause(hiddenFor);
-      await page.evaluate(() => delete document.hidden);
-      await pause(1000);
-      await page.evaluate(milliseconds => {
-        for (const end = Date.now() + milliseconds; Date.now() < end;)
-          ;
-      }, stalledFor);
-      await pause(1500);
-      const visibleSeconds = (Date.now() - started - hiddenFor - stalledFor) / 1000;
-      const ticks = (await recordedScript(page)).split('\n').filter(line => line.startsWith('tick'))
-        .reduce((sum, line) => sum + Number(line.split(' ')[1] || 1), 0);
-      const catchUpAtMost = 15; // a quarter of a second
-      assert.ok(ticks <= 60 * visibleSeconds + catchUpAtMost + 6, `${ticks} ticks in ${visibleSeconds} s visible`);
-      // The recorder writes a run of ticks at least once a second.
-      assert.ok(ticks >= 60 * (visibleSeconds - 1.1), `${ticks} ticks in ${visibleSeconds} s visible`);
-    } finally {
-      await browser.close();
-    }
+    await inBrowser(async browser => {
+    const page = browser.page;
+    await openPage(browser, '?record');
+    await startGame(page);
+    const started = Date.now();
+    const pause = milliseconds => new Promise(resolve => setTimeout(resolve, milliseconds)); // spans measured
+    const hiddenFor = 2000, stalledFor = 2000;
+    await pause(1500);
+    await page.evaluate(() => Object.defineProperty(document, 'hidden', {configurable: true, get: () => true}));
+    await pause(hiddenFor);
+    await page.evaluate(() => delete document.hidden);
+    await pause(1000);
+    await page.evaluate(milliseconds => {
+      for (const end = Date.now() + milliseconds; Date.now() < end;)
+        ;
+    }, stalledFor);
+    await pause(1500);
+    const visibleSeconds = (Date.now() - started - hiddenFor - stalledFor) / 1000;
+    const ticks = (await recordedScript(page)).split('\n').filter(line => line.startsWith('tick'))
+      .reduce((sum, line) => sum + Number(line.split(' ')[1] || 1), 0);
+    const catchUpAtMost = 15; // a quarter of a second
+    assert.ok(ticks <= 60 * visibleSeconds + catchUpAtMost + 6, `${ticks} ticks in ${visibleSeconds} s visible`);
+    // The recorder writes a run of ticks at least once a second.
+    assert.ok(ticks >= 60 * (visibleSeconds - 1.1), `${ticks} ticks in ${visibleSeconds} s visible`);
+    });
   });
 
-  test('a recorded session plays at 60 ticks a second and ends on the native frame', async () => {
+  test('a native recording given to "Play a recording" plays at 60 ticks a second and ends on the native frame',
+       async () => {
     const session = path.resolve('tests/sessions/dig-and-place');
     const native = replayNatively(session, {frame: true, font: true});
     const expected = fs.readFileSync(path.join(session, 'expected-stdout'), 'utf8').split('\n').slice(1, -2);
     const ticks = Number(fs.readFileSync(path.join(session, 'script'), 'utf8').match(/^tick (\d+)/m)[1]);
-    const browser = await launchBrowser();
-    try {
-      const page = browser.page;
-      await openPage(browser, '?play=dig-and-place');
-      await waitForLine(page, firstEvent);
-      const started = Date.now();
-      await waitForLine(page, expected[0], 1, 30000);
-      const seconds = (Date.now() - started) / 1000;
-      assert.ok(Math.abs(seconds - ticks / 60) < 0.05 * ticks / 60, `${ticks} ticks took ${seconds} s`);
-      await waitForLine(page, expected.at(-1), expected.filter(line => line === expected.at(-1)).length);
-      assert.deepEqual(linesAfter(await consoleLines(page), firstEvent), expected);
+    await inBrowser(async browser => {
+    const page = browser.page;
+    await openPage(browser);
+    await chooseRecording(page, '#play-recording',
+                          {name: 'dig-and-place.zip', mimeType: 'application/zip', buffer: zipSession(session)});
+    await page.waitForURL(/\?play-recording$/);
+    await waitForLine(page, firstEvent);
+    const started = Date.now();
+    await waitForLine(page, expected[0], 1, 30000);
+    const seconds = (Date.now() - started) / 1000;
+    assert.ok(Math.abs(seconds - ticks / 60) < 0.05 * ticks / 60, `${ticks} ticks took ${seconds} s`);
+    await waitForLine(page, expected.at(-1), expected.filter(line => line === expected.at(-1)).length);
+    assert.deepEqual(linesAfter(await consoleLines(page), firstEvent), expected);
 
-      // The last frame stays; outside the HUD's texts it is the native one.
-      const texts = [[0, 900 - 42, 360, 900], [1440 - 100, 900 - 22, 1440, 900]];
-      const inTexts = (x, y) => texts.some(([l, t, r, b]) => x >= l && x < r && y >= t && y < b);
-      await waitFor(async () => {
-        const shown = await canvasPixels(page);
-        for (let y = 0; y < shown.height; y++)
-          for (let x = 0; x < shown.width; x++)
-            if (!inTexts(x, y) && String(pixelAt(shown, x, y)) !== String(pixelAt(native.frame, x, y)))
-              return false;
-        return true;
-      }, 'the native last frame');
+    // The last frame stays; outside the HUD's texts it is the native one.
+    const texts = [[0, 900 - 42, 360, 900], [1440 - 100, 900 - 22, 1440, 900]];
+    const inTexts = (x, y) => texts.some(([l, t, r, b]) => x >= l && x < r && y >= t && y < b);
+    await waitFor(async () => {
       const shown = await canvasPixels(page);
-      let differentInTexts = 0;
       for (let y = 0; y < shown.height; y++)
         for (let x = 0; x < shown.width; x++)
-          if (inTexts(x, y) && String(pixelAt(shown, x, y)) !== String(pixelAt(native.frame, x, y)))
-            differentInTexts++;
-      console.log(`the HUD's texts: ${differentInTexts} pixels differ from the native frame's`);
-    } finally {
-      await browser.close();
+          if (!inTexts(x, y) && String(pixelAt(shown, x, y)) !== String(pixelAt(native.frame, x, y)))
+            return false;
+      return true;
+    }, 'the native last frame');
+    const shown = await canvasPixels(page);
+    let differentInTexts = 0;
+    for (let y = 0; y < shown.height; y++)
+      for (let x = 0; x < shown.width; x++)
+        if (inTexts(x, y) && String(pixelAt(shown, x, y)) !== String(pixelAt(native.frame, x, y)))
+          differentInTexts++;
+    console.log(`the HUD's texts: ${differentInTexts} pixels differ from the native frame's`);
+    });
+  });
+});
+
+describe('recordings', () => {
+  test('"Time a recording" prints the timedemo\'s last line', async () => {
+    const session = path.resolve('tests/sessions/load-without-file');
+    const ticks = Number(fs.readFileSync(path.join(session, 'expected-stdout'), 'utf8').match(/^ticks (\d+)/m)[1]);
+    await inBrowser(async browser => {
+    const page = browser.page;
+    await openPage(browser);
+    await chooseRecording(page, '#time-recording', ['args', 'script'].map(name => path.join(session, name)));
+    await page.waitForURL(/\?time-recording$/);
+    await page.waitForFunction(() => document.getElementById('console').textContent.includes('timedemo:'));
+    const report = (await consoleLines(page)).at(-1);
+    assert.match(report, new RegExp(`^timedemo: ${ticks} frames, [\\d.]+ s, [\\d.]+ fps, median [\\d.]+ ms, ` +
+                                    'worst [\\d.]+ ms$'));
+    });
+  });
+
+  test('a bad recording is refused with one line and the page still starts a game', async () => {
+    const session = path.resolve('tests/sessions/landing');
+    const files = name => fs.readFileSync(path.join(session, name));
+    const zipOf = entries => Buffer.from(fflate.zipSync(entries));
+    const bad = [
+      [{name: 'notes.txt', buffer: Buffer.from('not a zip')}, 'Cannot play the recording: notes.txt is not a zip file'],
+      [{name: 'a.zip', buffer: zipOf({'s/script': files('script')})}, 'Cannot play the recording: it has no args'],
+      [{name: 'a.zip', buffer: zipOf({'s/args': files('args')})}, 'Cannot play the recording: it has no script'],
+      [{name: 'a.zip', buffer: zipOf({'s/args': Buffer.from('--world start.wld\n'), 's/script': files('script'),
+                                      's/start.wld': Buffer.alloc(100)})},
+       'clodmere: the world /sessions/recording/start.wld is damaged (try --help)'],
+      [{name: 'a.zip', buffer: zipOf({'s/args': files('args'), 's/script': Buffer.from('tick\njump 3\n')})},
+       /^clodmere: \/sessions\/recording\/script line 2: .* \(try --help\)$/],
+    ];
+    await inBrowser(async browser => {
+    const page = browser.page;
+    for (const [file, line] of bad) {
+      await openPage(browser);
+      await waitForLine(page, 'Initializing Player');
+      const before = (await consoleLines(page)).length;
+      await chooseRecording(page, '#play-recording', {mimeType: 'application/octet-stream', ...file});
+      // Refused by the page, or by the game after the page started it.
+      await page.waitForFunction(count => {
+        const lines = document.getElementById('console').textContent.split('\n').slice(0, -1);
+        return location.search === '?play-recording' ? lines.length >= 1 : lines.length > count;
+      }, before);
+      const lines = await consoleLines(page);
+      const refusal = (await page.evaluate(() => location.search)) === '?play-recording' ? lines : lines.slice(before);
+      assert.equal(refusal.length, 1, JSON.stringify(refusal));
+      if (line instanceof RegExp)
+        assert.match(refusal[0], line);
+      else
+        assert.equal(refusal[0], line);
     }
+    await page.click('#back-to-playing');
+    await page.waitForURL(url => !url.search);
+    await startGame(page);
+    });
   });
 });

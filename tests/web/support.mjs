@@ -16,7 +16,9 @@ import zlib from 'node:zlib';
 
 export const webFolder = path.resolve(process.env.CLODMERE_WEB || 'dist/clodmere-web');
 export const replayTool = path.resolve(process.env.CLODMERE_REPLAY || 'build/clodmere-replay');
-const {chromium} = createRequire(path.resolve(process.env.CLODMERE_NPM || 'build-web/npm') + '/')('playwright-core');
+const npm = createRequire(path.resolve(process.env.CLODMERE_NPM || 'build-web/npm') + '/');
+const {chromium} = npm('playwright-core');
+export const fflate = npm('fflate');
 
 export const gameTitle = 'Clodmere 0.68 - Since because pickles';
 export const saveSize = 9677080;
@@ -231,23 +233,37 @@ function copyWithoutFontBeside(tool, work) {
   return copy;
 }
 
-// Writes a session folder that the page's file system holds into a folder
-// here, for the native tools.
-export async function copySessionOut(page, folderInPage) {
-  const files = await page.evaluate(folder => {
-    const found = {};
-    for (const name of Module.FS.readdir(folder))
-      if (name !== '.' && name !== '..')
-        found[name] = Array.from(Module.FS.readFile(folder + '/' + name));
-    return found;
-  }, folderInPage);
-  const folder = fs.mkdtempSync(path.join(os.tmpdir(), 'clodmere-recorded-'));
-  for (const [name, bytes] of Object.entries(files))
-    fs.writeFileSync(path.join(folder, name), Buffer.from(bytes));
-  return folder;
+async function download(page, button) {
+  const [file] = await Promise.all([page.waitForEvent('download'), page.click(button)]);
+  return {name: file.suggestedFilename(), bytes: fs.readFileSync(await file.path())};
 }
 
-export async function downloadSave(page) {
-  const [download] = await Promise.all([page.waitForEvent('download'), page.click('#download')]);
-  return fs.readFileSync(await download.path());
+export const downloadSave = async page => (await download(page, '#download')).bytes;
+
+// The recording the page gives, unpacked into a folder here; its path and
+// the zip's name.
+export async function downloadRecording(page) {
+  const {name, bytes} = await download(page, '#download-recording');
+  const folder = fs.mkdtempSync(path.join(os.tmpdir(), 'clodmere-recording-'));
+  for (const [entry, content] of Object.entries(fflate.unzipSync(bytes))) {
+    fs.mkdirSync(path.join(folder, path.dirname(entry)), {recursive: true});
+    fs.writeFileSync(path.join(folder, entry), content);
+  }
+  const [session] = fs.readdirSync(folder);
+  return {name, folder, session: path.join(folder, session)};
+}
+
+// A session folder here as the zip a player would give the page.
+export function zipSession(folder, files = ['args', 'script', 'start.wld', 'ClodmereSave.wld']) {
+  const entries = {};
+  for (const file of files)
+    if (fs.existsSync(path.join(folder, file)))
+      entries[path.basename(folder) + '/' + file] = fs.readFileSync(path.join(folder, file));
+  return Buffer.from(fflate.zipSync(entries));
+}
+
+// Gives the page a recording through "Play a recording" or "Time a recording".
+export async function chooseRecording(page, button, files) {
+  const [chooser] = await Promise.all([page.waitForEvent('filechooser'), page.click(button)]);
+  await chooser.setFiles(files);
 }

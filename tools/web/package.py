@@ -1,9 +1,10 @@
 """Puts the browser build together: dist/clodmere-web/ and its zip.
 
-    package.py GAME_BUILD LIBRARIES OUT_FOLDER OUT_ZIP
+    package.py GAME_BUILD LIBRARIES NPM OUT_FOLDER OUT_ZIP
 
 GAME_BUILD holds clodmere.js, .wasm and .data; LIBRARIES the prefix that
-tools/web/build-libraries.sh filled (for the licence texts). Every URL in
+tools/web/build-libraries.sh filled (for the licence texts); NPM the folder
+where fflate, the page's zip library, is installed. Every URL in
 the page is relative, so the folder runs from any folder of any static host.
 """
 
@@ -47,9 +48,9 @@ def bundle_sessions(folder):
 
 
 def main():
-    if len(sys.argv) != 5:
+    if len(sys.argv) != 6:
         sys.exit(__doc__)
-    build, libraries, folder, out_zip = sys.argv[1:]
+    build, libraries, npm, folder, out_zip = sys.argv[1:]
     shutil.rmtree(folder, ignore_errors=True)
     os.makedirs(os.path.join(folder, "licences"))
     for name in GAME_FILES:
@@ -63,6 +64,9 @@ def main():
     for name in LICENCES:
         shutil.copy(os.path.join(libraries, name), os.path.join(folder, "licences"))
     shutil.copy(os.path.join(ROOT, "data", "arial.LICENSE.txt"), os.path.join(folder, "licences"))
+    fflate = os.path.join(npm, "node_modules", "fflate")
+    shutil.copy(os.path.join(fflate, "umd", "index.js"), os.path.join(folder, "fflate.js"))
+    shutil.copy(os.path.join(fflate, "LICENSE"), os.path.join(folder, "licences", "fflate-LICENSE.txt"))
     bundle_sessions(folder)
 
     temporary = out_zip + ".tmp"

@@ -14,31 +14,14 @@ sources=$1
 mkdir -p "$2"
 out=$(cd "$2" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
+. "$here/../release-sources.sh"
 toolchain=$here/mingw-w64.cmake
-allegro=allegro-5.2.8.0
-freetype=freetype-2.12.1
-allegro_sha=9477af53d95eed7842c388edb259d2f1e827898215ecfd0487ac723a0f7e67a1
-freetype_sha=7dedb6b9adf331559daea614a83b8de42a753e685ec8e1c4bdb4529eb880b0d1
 prefix=$out/prefix
 # What the cache was built from: the sources and this script.
 stamp="$allegro_sha $freetype_sha $(sha256sum "$0" "$toolchain" | cut -d' ' -f1 | tr '\n' ' ')"
-
-if [ -f "$prefix/built-from" ] && [ "$(cat "$prefix/built-from")" = "$stamp" ]; then
-    exit 0
-fi
-
-check() {
-    if [ ! -f "$sources/$1" ]; then
-        echo "Missing $sources/$1: the Windows build needs the library release sources there." >&2
-        exit 1
-    fi
-    if [ "$(sha256sum "$sources/$1" | cut -d' ' -f1)" != "$2" ]; then
-        echo "$sources/$1 is not the expected release (SHA-256 differs)." >&2
-        exit 1
-    fi
-}
-check $allegro.tar.gz $allegro_sha
-check $freetype.tar.xz $freetype_sha
+already_built "$prefix" "$stamp" && exit 0
+check_source "$sources" $allegro.tar.gz $allegro_sha Windows
+check_source "$sources" $freetype.tar.xz $freetype_sha Windows
 
 rm -rf "$out"
 mkdir -p "$out/src"

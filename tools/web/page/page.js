@@ -130,36 +130,163 @@ passCanvasFocusOn();
 askForFullScreenWhenScreenSized();
 canvas.focus();
 
+// Sessions, in the native game's folder format (src/program/session_folder.h):
 // ?play=NAME and ?timedemo=NAME play one of the recorded sessions that come
-// with the page, as --play and --timedemo do.
+// with the page, as --play and --timedemo do; ?play-recording and
+// ?time-recording the recording the player chose last; ?record records
+// into the game's file system, as --record does.
 const sessionsFolder = '/sessions';
-const sessionModes = ['play', 'timedemo'];
+const recordingFolder = '/recording';
+const sessionFiles = ['args', 'script', 'start.wld', 'ClodmereSave.wld'];
 const parameters = new URLSearchParams(location.search);
-const sessionMode = sessionModes.find(mode => parameters.has(mode));
+const sessionMode = ['play', 'timedemo'].find(mode => parameters.has(mode));
 const sessionName = sessionMode ? parameters.get(sessionMode) : null;
+const recordingMode = {'play-recording': 'play', 'time-recording': 'timedemo'};
+const chosenMode = Object.keys(recordingMode).find(mode => parameters.has(mode));
+const recording = parameters.has('record') && !sessionMode && !chosenMode;
 
-// The session's files into the game's file system before it starts. A name
-// that is not among them stops the game from starting, with a line saying so.
-function loadBundledSession() {
+// The recording the player chose waits in the browser's storage across the
+// reload that starts it.
+const chosenDatabase = 'clodmere-chosen-recording';
+function withChosenStore(access, work) {
+  return new Promise((resolve, reject) => {
+    const opening = indexedDB.open(chosenDatabase, 1);
+    opening.onupgradeneeded = () => opening.result.createObjectStore('files');
+    opening.onerror = () => reject(new Error('the browser\'s storage cannot be opened'));
+    opening.onsuccess = () => {
+      const transaction = opening.result.transaction('files', access);
+      const request = work(transaction.objectStore('files'));
+      transaction.oncomplete = () => resolve(request.result);
+      transaction.onerror = () => reject(new Error('the browser\'s storage refused it'));
+    };
+  });
+}
+
+// A session's files into the game's file system before it starts. When they
+// cannot be had the game does not start, with a line saying why.
+function loadSessionFiles(name, fetchFiles) {
   const FS = Module.FS;
   Module.addRunDependency('session');
-  fetch('sessions/index.json')
-    .then(response => response.json())
-    .then(async index => {
-      if (!Object.prototype.hasOwnProperty.call(index, sessionName))
-        throw new Error('there is no recorded session named ' + JSON.stringify(sessionName));
-      const folder = sessionsFolder + '/' + sessionName;
+  fetchFiles()
+    .then(files => {
+      const folder = sessionsFolder + '/' + name;
       FS.mkdirTree(folder);
-      for (const name of index[sessionName]) {
-        const response = await fetch('sessions/' + encodeURIComponent(sessionName) + '/' + name);
-        if (!response.ok)
-          throw new Error('cannot fetch ' + name + ' of ' + sessionName);
-        FS.writeFile(folder + '/' + name, new Uint8Array(await response.arrayBuffer()));
-      }
+      for (const [file, bytes] of Object.entries(files))
+        FS.writeFile(folder + '/' + file, bytes);
       Module.removeRunDependency('session');
     })
     .catch(error => printLine('Cannot play the session: ' + error.message));
 }
+
+async function fetchBundledSession() {
+  const index = await (await fetch('sessions/index.json')).json();
+  if (!Object.prototype.hasOwnProperty.call(index, sessionName))
+    throw new Error('there is no recorded session named ' + JSON.stringify(sessionName));
+  const files = {};
+  for (const name of index[sessionName]) {
+    const response = await fetch('sessions/' + encodeURIComponent(sessionName) + '/' + name);
+    if (!response.ok)
+      throw new Error('cannot fetch ' + name + ' of ' + sessionName);
+    files[name] = new Uint8Array(await response.arrayBuffer());
+  }
+  return files;
+}
+
+async function fetchChosenRecording() {
+  const files = await withChosenStore('readonly', store => store.get('recording'));
+  if (!files)
+    throw new Error('no recording was chosen');
+  return files;
+}
+
+// A session zip or a session's own files, as the player gives them: the
+// session files of the folder in the zip that holds a script, or of the
+// files given. One line says what is wrong with anything else.
+async function readRecording(fileList) {
+  const given = Array.from(fileList);
+  let entries = {};
+  if (given.length === 1 && !sessionFiles.includes(given[0].name)) {
+    try {
+      entries = fflate.unzipSync(new Uint8Array(await given[0].arrayBuffer()));
+    } catch (error) {
+      throw new Error(given[0].name + ' is not a zip file');
+    }
+  } else {
+    for (const file of given)
+      entries[file.name] = new Uint8Array(await file.arrayBuffer());
+  }
+  const folderOf = path => path.slice(0, path.lastIndexOf('/') + 1);
+  const nameOf = path => path.slice(path.lastIndexOf('/') + 1);
+  const holders = Object.keys(entries).filter(path => nameOf(path) === 'script').map(folderOf);
+  const folder = holders.length === 1 ? holders[0]
+                                      : Object.keys(entries).filter(path => nameOf(path) === 'args').map(folderOf)[0];
+  const files = {};
+  for (const [path, bytes] of Object.entries(entries))
+    if (folderOf(path) === folder && sessionFiles.includes(nameOf(path)))
+      files[nameOf(path)] = bytes;
+  if (holders.length > 1)
+    throw new Error('it holds more than one session');
+  for (const needed of ['args', 'script'])
+    if (!files[needed])
+      throw new Error('it has no ' + needed);
+  return files;
+}
+
+async function chooseRecording(mode, fileList) {
+  let files;
+  try {
+    files = await readRecording(fileList);
+  } catch (error) {
+    printLine('Cannot play the recording: ' + error.message);
+    return;
+  }
+  await withChosenStore('readwrite', store => store.put(files, 'recording'));
+  location.search = '?' + mode;
+}
+
+function timeStamp() {
+  const now = new Date(), two = number => String(number).padStart(2, '0');
+  return `${now.getFullYear()}${two(now.getMonth() + 1)}${two(now.getDate())}-` +
+         `${two(now.getHours())}${two(now.getMinutes())}${two(now.getSeconds())}`;
+}
+
+// The recording as it stands, in one zip holding its folder.
+function downloadRecording() {
+  const FS = Module.FS;
+  const folder = 'clodmere-session-' + timeStamp();
+  const entries = {};
+  for (const name of sessionFiles)
+    if (FS.analyzePath(recordingFolder + '/' + name).exists)
+      entries[folder + '/' + name] = FS.readFile(recordingFolder + '/' + name);
+  const link = document.createElement('a');
+  link.href = URL.createObjectURL(new Blob([fflate.zipSync(entries)], {type: 'application/zip'}));
+  link.download = folder + '.zip';
+  link.click();
+  setTimeout(() => URL.revokeObjectURL(link.href), 60000);
+}
+
+function setUpSessionControls() {
+  const recordingInput = document.getElementById('recording');
+  let chosenAs = null;
+  document.getElementById('record').addEventListener('click', () => { location.search = '?record'; });
+  for (const [button, mode] of [['play-recording', 'play-recording'], ['time-recording', 'time-recording']])
+    document.getElementById(button).addEventListener('click', () => {
+      chosenAs = mode;
+      recordingInput.click();
+    });
+  recordingInput.addEventListener('change', () => {
+    if (recordingInput.files.length > 0)
+      chooseRecording(chosenAs, recordingInput.files);
+    recordingInput.value = '';
+  });
+  const downloadButton = document.getElementById('download-recording');
+  downloadButton.hidden = !recording;
+  downloadButton.addEventListener('click', downloadRecording);
+  const back = document.getElementById('back-to-playing');
+  back.hidden = !(sessionMode || chosenMode);
+  back.addEventListener('click', () => { location.search = ''; });
+}
+setUpSessionControls();
 
 var Module = {
   canvas: canvas,
@@ -167,12 +294,12 @@ var Module = {
   printErr: printLine, // a terminal shows standard error too
   preRun: [mountSaveFolder],
 };
-// ?record records the session into the game's file system, as --record
-// does.
-const recordingFolder = '/recording';
 if (sessionMode) {
   Module.arguments = ['--' + sessionMode, sessionsFolder + '/' + sessionName];
-  Module.preRun.push(loadBundledSession);
-} else if (parameters.has('record')) {
+  Module.preRun.push(() => loadSessionFiles(sessionName, fetchBundledSession));
+} else if (chosenMode) {
+  Module.arguments = ['--' + recordingMode[chosenMode], sessionsFolder + '/recording'];
+  Module.preRun.push(() => loadSessionFiles('recording', fetchChosenRecording));
+} else if (recording) {
   Module.arguments = ['--record', recordingFolder];
 }
