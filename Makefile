@@ -122,7 +122,7 @@ test-web: all web $(WEB_NPM)/node_modules/playwright-core/package.json
 	  --replay $(BUILD_DIR)/clodmere-replay --npm $(WEB_NPM)
 
 bench-web: web $(WEB_NPM)/node_modules/playwright-core/package.json
-	CLODMERE_WEB=$(WEB_DIST) CLODMERE_NPM=$(WEB_NPM) node tests/web/bench.mjs
+	CLODMERE_WEB=$(WEB_DIST) CLODMERE_NPM=$(WEB_NPM) node bench/web/bench.mjs
 
 deb:
 	@sh tools/install-deps.sh deb

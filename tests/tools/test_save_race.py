@@ -52,24 +52,19 @@ def play_round(launcher, tool, folder, seeds):
         game.stdin.write(SAVE_CLICK)
         game.stdin.close()
     problems = []
-    saved_by = []
     for seed, game in zip(seeds, games):
         output = game.stdout.read()
         errors = game.stderr.read()
         if game.wait(timeout=TIMEOUT) != 0:
             problems.append(f"seed {seed}: status {game.returncode}: {errors}")
-        elif "Saved the world!\n" in output:
-            saved_by.append(seed)
-        else:
+        elif "Saved the world!\n" not in output:
             problems.append(f"seed {seed}: {output.strip()!r}")
-    if not saved_by:
+    if problems:
         return problems
     saved = without_handles(read(os.path.join(folder, SAVE)))
     worlds = {seed: without_handles(read(os.path.join(folder, f"world-{seed}.out"))) for seed in seeds}
     if saved not in worlds.values():
         problems.append(f"the save ({len(saved)} bytes) holds neither world")
-    elif len(saved_by) == 1 and saved != worlds[saved_by[0]]:
-        problems.append(f"seed {saved_by[0]} said it saved, but the file holds the other world")
     return problems
 
 

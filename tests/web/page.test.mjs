@@ -142,30 +142,30 @@ async function startRecording(browser) {
 describe('a new player', () => {
   test('records a whole game that plays natively the same, reloads and loads the same world', async () => {
     await inBrowser(async browser => {
-    const page = browser.page;
-    await openPage(browser);
-    await waitForLine(page, 'Initializing Player');
-    // The menu's faces, drawn on black.
-    await waitForPixel(page, 60, 60, face, 'the menu drawn');
-    assert.deepEqual(pixelAt(await canvasPixels(page), 5, 5), [0, 0, 0]);
-    assert.equal(await page.title(), gameTitle);
-    assert.deepEqual(await page.evaluate(() => [canvas.width, canvas.height]), [640, 240]);
+      const page = browser.page;
+      await openPage(browser);
+      await waitForLine(page, 'Initializing Player');
+      // The menu's faces, drawn on black.
+      await waitForPixel(page, 60, 60, face, 'the menu drawn');
+      assert.deepEqual(pixelAt(await canvasPixels(page), 5, 5), [0, 0, 0]);
+      assert.equal(await page.title(), gameTitle);
+      assert.deepEqual(await page.evaluate(() => [canvas.width, canvas.height]), [640, 240]);
 
-    await startRecording(browser);
-    await startGame(page, ['1440x900', 'New World']);
-    assert.deepEqual(await page.evaluate(() => [canvas.width, canvas.height]), [1440, 900]);
-    const saved = await playAWhile(page);
-    const files = await expectNativeReplayAlike(page, saved);
-    assert.deepEqual(Object.keys(files).sort(), ['args', 'script']);
+      await startRecording(browser);
+      await startGame(page, ['1440x900', 'New World']);
+      assert.deepEqual(await page.evaluate(() => [canvas.width, canvas.height]), [1440, 900]);
+      const saved = await playAWhile(page);
+      const files = await expectNativeReplayAlike(page, saved);
+      assert.deepEqual(Object.keys(files).sort(), ['args', 'script']);
 
-    // A reload keeps the slot; Load World brings the world back.
-    await openPage(browser);
-    await startGame(page, ['Load World']);
-    assert.deepEqual(linesAfter(await consoleLines(page), 'Loading a saved world', firstEvent),
-                     ['Loaded the world!']);
-    await clickCanvas(page, 1440 - 80, 900 - 10);
-    await waitForLine(page, 'Saved the world!');
-    assert.deepEqual(withoutHandles(await downloadSave(page)), withoutHandles(saved));
+      // A reload keeps the slot; Load World brings the world back.
+      await openPage(browser);
+      await startGame(page, ['Load World']);
+      assert.deepEqual(linesAfter(await consoleLines(page), 'Loading a saved world', firstEvent),
+                       ['Loaded the world!']);
+      await clickCanvas(page, 1440 - 80, 900 - 10);
+      await waitForLine(page, 'Saved the world!');
+      assert.deepEqual(withoutHandles(await downloadSave(page)), withoutHandles(saved));
     });
   });
 
@@ -177,83 +177,75 @@ describe('a new player', () => {
     const landed = replayNatively(start).world;
     fs.rmSync(start, {recursive: true, force: true});
     await inBrowser(async browser => {
-    const page = browser.page;
-    await openPage(browser);
-    await waitForLine(page, 'Initializing Player');
-    await page.setInputFiles('#upload', {name: 'ClodmereSave.wld', mimeType: 'application/octet-stream',
-                                         buffer: landed});
-    await page.waitForFunction(() => document.getElementById('status').textContent.includes('in the save slot'));
-    await startRecording(browser);
-    await startGame(page, ['Load World']);
-    const saved = await playAWhile(page);
-    const files = await expectNativeReplayAlike(page, saved);
-    assert.equal(files.args.toString(), '--screen 1440x900 --world start.wld\n');
-    assert.deepEqual(files['start.wld'], landed);
-    assert.deepEqual(files['ClodmereSave.wld'], landed);
-    });
-  });
-
-  test('a right click opens no menu', async () => {
-    await inBrowser(async browser => {
-    const page = browser.page;
-    await openPage(browser);
-    await startGame(page);
-    const prevented = page.evaluate(() => new Promise(resolve => {
-      window.addEventListener('contextmenu', event => resolve(event.defaultPrevented), {once: true});
-    }));
-    await clickCanvas(page, 100, 100, 'right');
-    assert.equal(await prevented, true);
+      const page = browser.page;
+      await openPage(browser);
+      await waitForLine(page, 'Initializing Player');
+      await page.setInputFiles('#upload', {name: 'ClodmereSave.wld', mimeType: 'application/octet-stream',
+                                           buffer: landed});
+      await page.waitForFunction(() => document.getElementById('status').textContent.includes('in the save slot'));
+      await startRecording(browser);
+      await startGame(page, ['Load World']);
+      const saved = await playAWhile(page);
+      const files = await expectNativeReplayAlike(page, saved);
+      assert.equal(files.args.toString(), '--screen 1440x900 --world start.wld\n');
+      assert.deepEqual(files['start.wld'], landed);
+      assert.deepEqual(files['ClodmereSave.wld'], landed);
     });
   });
 
   test('each size makes a canvas of that size; full screen is the screen and one more', async () => {
     await inBrowser(async browser => {
-    const page = browser.page;
-    for (const [choice, size] of [['1200x700', [1200, 700]], ['1680x1050', [1680, 1050]],
-                                  ['Fullscreen', [1921, 1081]]]) {
-      await openPage(browser);
-      await startGame(page, [choice, 'New World']);
-      assert.deepEqual(await page.evaluate(() => [canvas.width, canvas.height]), size, choice);
-    }
-    assert.ok(await page.evaluate(() => document.fullscreenElement !== null), 'full screen was not asked for');
-    // Leaving full screen keeps the game going at its size.
-    await page.evaluate(() => document.exitFullscreen());
-    await page.waitForFunction(() => document.fullscreenElement === null);
-    await clickCanvas(page, 105, 105); // the middle of a cell: the canvas is a little scaled
-    await waitForLine(page, 'Clicked block coords: 100.000000x100.000000');
-    assert.deepEqual(await page.evaluate(() => [canvas.width, canvas.height]), [1921, 1081]);
+      const page = browser.page;
+      for (const [choice, size] of [['1200x700', [1200, 700]], ['1680x1050', [1680, 1050]],
+                                    ['Fullscreen', [1921, 1081]]]) {
+        await openPage(browser);
+        await startGame(page, [choice, 'New World']);
+        assert.deepEqual(await page.evaluate(() => [canvas.width, canvas.height]), size, choice);
+      }
+      assert.ok(await page.evaluate(() => document.fullscreenElement !== null), 'full screen was not asked for');
+      // Leaving full screen keeps the game going at its size.
+      await page.evaluate(() => document.exitFullscreen());
+      await page.waitForFunction(() => document.fullscreenElement === null);
+      await clickCanvas(page, 105, 105); // the middle of a cell: the canvas is a little scaled
+      await waitForLine(page, 'Clicked block coords: 100.000000x100.000000');
+      assert.deepEqual(await page.evaluate(() => [canvas.width, canvas.height]), [1921, 1081]);
     });
   });
 });
 
 describe('the save slot', () => {
-  test('a damaged upload is refused by Load with its usual lines', async () => {
+  test('a right click opens no menu; a damaged upload is refused by Load with its usual lines', async () => {
     await inBrowser(async browser => {
-    const page = browser.page;
-    await openPage(browser);
-    await startGame(page);
-    await page.setInputFiles('#upload', {name: 'ClodmereSave.wld', mimeType: 'application/octet-stream',
-                                         buffer: Buffer.alloc(1000, 7)});
-    await page.waitForFunction(() => document.getElementById('status').textContent.includes('in the save slot'));
-    await clickCanvas(page, 1440 - 10, 900 - 10);
-    await waitForLine(page, 'Error Loading');
-    assert.deepEqual((await consoleLines(page)).slice(-2), ['Save file is damaged', 'Error Loading']);
+      const page = browser.page;
+      await openPage(browser);
+      await startGame(page);
+      const prevented = page.evaluate(() => new Promise(resolve => {
+        window.addEventListener('contextmenu', event => resolve(event.defaultPrevented), {once: true});
+      }));
+      await clickCanvas(page, 100, 100, 'right');
+      assert.equal(await prevented, true);
+      await page.setInputFiles('#upload', {name: 'ClodmereSave.wld', mimeType: 'application/octet-stream',
+                                           buffer: Buffer.alloc(1000, 7)});
+      await page.waitForFunction(() => document.getElementById('status').textContent.includes('in the save slot'));
+      await clickCanvas(page, 1440 - 10, 900 - 10);
+      await waitForLine(page, 'Error Loading');
+      assert.deepEqual((await consoleLines(page)).slice(-2), ['Save file is damaged', 'Error Loading']);
     });
   });
 
   test('a storage that refuses or does not answer fails the save and keeps the last one', async () => {
     await inBrowser(async browser => {
-    const page = browser.page;
-    await openPage(browser);
-    await startGame(page);
-    await clickCanvas(page, 1440 - 80, 900 - 10);
-    await waitForLine(page, 'Saved the world!');
-    const first = await downloadSave(page);
-    await clickCanvas(page, 150, 150); // a click changes nothing in the world but is a line
+      const page = browser.page;
+      await openPage(browser);
+      await startGame(page);
+      await clickCanvas(page, 1440 - 80, 900 - 10);
+      await waitForLine(page, 'Saved the world!');
+      const first = await downloadSave(page);
+      await clickCanvas(page, 150, 150); // a click changes nothing in the world but is a line
 
-    // The quota is full: every write is refused.
-    await page.evaluate(() => {
-      IDBObjectStore.prototype.put = () => { throw new DOMException('full', 'QuotaExceededError'); };
+      // The quota is full: every write is refused.
+      await page.evaluate(() => {
+        IDBObjectStore.prototype.put = () => { throw new DOMException('full', 'QuotaExceededError'); };
     });
     await clickCanvas(page, 1440 - 80, 900 - 10);
     await waitForLine(page, 'Failed to save the world!');
@@ -276,65 +268,59 @@ describe('the page', () => {
   test('shows a canvas larger than the view scaled down, whole, and clicks land on the cell under the pointer',
        async () => {
     await inBrowser(async browser => {
-    const page = browser.page;
-    await openPage(browser);
-    await startGame(page);
-    const box = await page.locator('#canvas').boundingBox();
-    assert.ok(box.width <= 1280 && box.height <= 720 && box.height > 700, JSON.stringify(box));
-    assert.ok(Math.abs(box.width / box.height - 1440 / 900) < 0.01);
-    // Once landed, the cell at canvas (55, 475) is column 5 of row 121;
-    // before, the same click finds open air.
-    await waitFor(async () => {
-      await clickCanvas(page, 55, 475);
-      await new Promise(resolve => setTimeout(resolve, 250));
-      return (await consoleLines(page)).includes('Clicked block coords: 50.000000x1210.000000');
-    }, 'a click on the cell beside the landed player');
+      const page = browser.page;
+      await openPage(browser);
+      await startGame(page);
+      const box = await page.locator('#canvas').boundingBox();
+      assert.ok(box.width <= 1280 && box.height <= 720 && box.height > 700, JSON.stringify(box));
+      assert.ok(Math.abs(box.width / box.height - 1440 / 900) < 0.01);
+      // Once landed, the cell at canvas (55, 475) is column 5 of row 121;
+      // before, the same click finds open air.
+      await waitFor(async () => {
+        await clickCanvas(page, 55, 475);
+        await new Promise(resolve => setTimeout(resolve, 250));
+        return (await consoleLines(page)).includes('Clicked block coords: 50.000000x1210.000000');
+      }, 'a click on the cell beside the landed player');
     }, {width: 1280, height: 720});
-  });
-
-  test('losing the focus lets go of held keys', async () => {
-    await inBrowser(async browser => {
-    const page = browser.page;
-    await openPage(browser, '?record');
-    await startGame(page);
-    await waitStanding(page);
-    await page.locator('#canvas').focus();
-    await page.keyboard.down('ArrowRight');
-    await waitFor(async () => playerBox(await canvasPixels(page))[0] >= 40, 'the player to walk right');
-    await page.locator('#download').focus(); // the canvas loses the focus, the key stays down
-    await page.keyboard.up('ArrowRight');    // and is released where the game does not hear it
-    await waitFor(async () => (await recordedScript(page)).includes('up 83\n'), 'the key let go in the recording');
-    });
   });
 
   // Headless Chromium never hides a page, so hiding is told to the game as a
   // hidden document; and a page kept busy runs nothing of the game, as a
   // throttled background tab runs next to nothing.
-  test('a hidden or stalled page hands the game no burst of ticks when it comes back', async () => {
+  test('losing the focus lets go of held keys; a hidden or stalled page hands the game no burst of ticks',
+       async () => {
     await inBrowser(async browser => {
-    const page = browser.page;
-    await openPage(browser, '?record');
-    await startGame(page);
-    const started = Date.now();
-    const pause = milliseconds => new Promise(resolve => setTimeout(resolve, milliseconds)); // spans measured
-    const hiddenFor = 2000, stalledFor = 2000;
-    await pause(1500);
-    await page.evaluate(() => Object.defineProperty(document, 'hidden', {configurable: true, get: () => true}));
-    await pause(hiddenFor);
-    await page.evaluate(() => delete document.hidden);
-    await pause(1000);
-    await page.evaluate(milliseconds => {
-      for (const end = Date.now() + milliseconds; Date.now() < end;)
-        ;
-    }, stalledFor);
-    await pause(1500);
-    const visibleSeconds = (Date.now() - started - hiddenFor - stalledFor) / 1000;
-    const ticks = (await recordedScript(page)).split('\n').filter(line => line.startsWith('tick'))
-      .reduce((sum, line) => sum + Number(line.split(' ')[1] || 1), 0);
-    const catchUpAtMost = 15; // a quarter of a second
-    assert.ok(ticks <= 60 * visibleSeconds + catchUpAtMost + 6, `${ticks} ticks in ${visibleSeconds} s visible`);
-    // The recorder writes a run of ticks at least once a second.
-    assert.ok(ticks >= 60 * (visibleSeconds - 1.1), `${ticks} ticks in ${visibleSeconds} s visible`);
+      const page = browser.page;
+      await openPage(browser, '?record');
+      await startGame(page);
+      const started = Date.now();
+      await waitStanding(page);
+      await page.locator('#canvas').focus();
+      await page.keyboard.down('ArrowRight');
+      await waitFor(async () => playerBox(await canvasPixels(page))[0] >= 40, 'the player to walk right');
+      await page.locator('#download').focus(); // the canvas loses the focus, the key stays down
+      await page.keyboard.up('ArrowRight');    // and is released where the game does not hear it
+      await waitFor(async () => (await recordedScript(page)).includes('up 83\n'), 'the key let go in the recording');
+
+      const pause = milliseconds => new Promise(resolve => setTimeout(resolve, milliseconds)); // spans measured
+      const hiddenFor = 2000, stalledFor = 2000;
+      await pause(1500);
+      await page.evaluate(() => Object.defineProperty(document, 'hidden', {configurable: true, get: () => true}));
+      await pause(hiddenFor);
+      await page.evaluate(() => delete document.hidden);
+      await pause(1000);
+      await page.evaluate(milliseconds => {
+        for (const end = Date.now() + milliseconds; Date.now() < end;)
+          ;
+      }, stalledFor);
+      await pause(1500);
+      const visibleSeconds = (Date.now() - started - hiddenFor - stalledFor) / 1000;
+      const ticks = (await recordedScript(page)).split('\n').filter(line => line.startsWith('tick'))
+        .reduce((sum, line) => sum + Number(line.split(' ')[1] || 1), 0);
+      const catchUpAtMost = 15; // a quarter of a second
+      assert.ok(ticks <= 60 * visibleSeconds + catchUpAtMost + 6, `${ticks} ticks in ${visibleSeconds} s visible`);
+      // The recorder writes a run of ticks at least once a second.
+      assert.ok(ticks >= 60 * (visibleSeconds - 1.1), `${ticks} ticks in ${visibleSeconds} s visible`);
     });
   });
 
@@ -345,60 +331,45 @@ describe('the page', () => {
     const expected = fs.readFileSync(path.join(session, 'expected-stdout'), 'utf8').split('\n').slice(1, -2);
     const ticks = Number(fs.readFileSync(path.join(session, 'script'), 'utf8').match(/^tick (\d+)/m)[1]);
     await inBrowser(async browser => {
-    const page = browser.page;
-    await openPage(browser);
-    await chooseRecording(page, '#play-recording',
-                          {name: 'dig-and-place.zip', mimeType: 'application/zip', buffer: zipSession(session)});
-    await page.waitForURL(/\?play-recording$/);
-    await waitForLine(page, firstEvent);
-    const started = Date.now();
-    await waitForLine(page, expected[0], 1, 30000);
-    const seconds = (Date.now() - started) / 1000;
-    assert.ok(Math.abs(seconds - ticks / 60) < 0.05 * ticks / 60, `${ticks} ticks took ${seconds} s`);
-    await waitForLine(page, expected.at(-1), expected.filter(line => line === expected.at(-1)).length);
-    assert.deepEqual(linesAfter(await consoleLines(page), firstEvent), expected);
+      const page = browser.page;
+      await openPage(browser);
+      await chooseRecording(page, '#play-recording',
+                            {name: 'dig-and-place.zip', mimeType: 'application/zip', buffer: zipSession(session)});
+      await page.waitForURL(/\?play-recording$/);
+      await waitForLine(page, firstEvent);
+      const started = Date.now();
+      await waitForLine(page, expected[0], 1, 30000);
+      const seconds = (Date.now() - started) / 1000;
+      assert.ok(Math.abs(seconds - ticks / 60) < 0.05 * ticks / 60, `${ticks} ticks took ${seconds} s`);
+      await waitForLine(page, expected.at(-1), expected.filter(line => line === expected.at(-1)).length);
+      assert.deepEqual(linesAfter(await consoleLines(page), firstEvent), expected);
 
-    // The last frame stays; outside the HUD's texts it is the native one.
-    const texts = [[0, 900 - 42, 360, 900], [1440 - 100, 900 - 22, 1440, 900]];
-    const inTexts = (x, y) => texts.some(([l, t, r, b]) => x >= l && x < r && y >= t && y < b);
-    await waitFor(async () => {
+      // The last frame stays; outside the HUD's texts it is the native one.
+      const texts = [[0, 900 - 42, 360, 900], [1440 - 100, 900 - 22, 1440, 900]];
+      const inTexts = (x, y) => texts.some(([l, t, r, b]) => x >= l && x < r && y >= t && y < b);
+      await waitFor(async () => {
+        const shown = await canvasPixels(page);
+        for (let y = 0; y < shown.height; y++)
+          for (let x = 0; x < shown.width; x++)
+            if (!inTexts(x, y) && String(pixelAt(shown, x, y)) !== String(pixelAt(native.frame, x, y)))
+              return false;
+        return true;
+      }, 'the native last frame');
       const shown = await canvasPixels(page);
+      let differentInTexts = 0;
       for (let y = 0; y < shown.height; y++)
         for (let x = 0; x < shown.width; x++)
-          if (!inTexts(x, y) && String(pixelAt(shown, x, y)) !== String(pixelAt(native.frame, x, y)))
-            return false;
-      return true;
-    }, 'the native last frame');
-    const shown = await canvasPixels(page);
-    let differentInTexts = 0;
-    for (let y = 0; y < shown.height; y++)
-      for (let x = 0; x < shown.width; x++)
-        if (inTexts(x, y) && String(pixelAt(shown, x, y)) !== String(pixelAt(native.frame, x, y)))
-          differentInTexts++;
-    console.log(`the HUD's texts: ${differentInTexts} pixels differ from the native frame's`);
+          if (inTexts(x, y) && String(pixelAt(shown, x, y)) !== String(pixelAt(native.frame, x, y)))
+            differentInTexts++;
+      console.log(`the HUD's texts: ${differentInTexts} pixels differ from the native frame's`);
     });
   });
 });
 
 describe('recordings', () => {
-  test('"Time a recording" prints the timedemo\'s last line', async () => {
-    const session = path.resolve('tests/sessions/load-without-file');
-    const ticks = Number(fs.readFileSync(path.join(session, 'expected-stdout'), 'utf8').match(/^ticks (\d+)/m)[1]);
-    await inBrowser(async browser => {
-    const page = browser.page;
-    await openPage(browser);
-    await chooseRecording(page, '#time-recording', ['args', 'script'].map(name => path.join(session, name)));
-    await page.waitForURL(/\?time-recording$/);
-    await page.waitForFunction(() => document.getElementById('console').textContent.includes('timedemo:'));
-    const report = (await consoleLines(page)).at(-1);
-    assert.match(report, new RegExp(`^timedemo: ${ticks} frames, [\\d.]+ s, [\\d.]+ fps, median [\\d.]+ ms, ` +
-                                    'worst [\\d.]+ ms$'));
-    });
-  });
-
-  test('a bad recording is refused with one line and the page still starts a game', async () => {
-    const session = path.resolve('tests/sessions/landing');
-    const files = name => fs.readFileSync(path.join(session, name));
+  test('a bad recording is refused with one line, a good one is timed, and the page still starts a game', async () => {
+    const landing = path.resolve('tests/sessions/landing');
+    const files = name => fs.readFileSync(path.join(landing, name));
     const zipOf = entries => Buffer.from(fflate.zipSync(entries));
     const bad = [
       [{name: 'notes.txt', buffer: Buffer.from('not a zip')}, 'Cannot play the recording: notes.txt is not a zip file'],
@@ -411,28 +382,37 @@ describe('recordings', () => {
        /^clodmere: \/sessions\/recording\/script line 2: .* \(try --help\)$/],
     ];
     await inBrowser(async browser => {
-    const page = browser.page;
-    for (const [file, line] of bad) {
-      await openPage(browser);
-      await waitForLine(page, 'Initializing Player');
-      const before = (await consoleLines(page)).length;
-      await chooseRecording(page, '#play-recording', {mimeType: 'application/octet-stream', ...file});
-      // Refused by the page, or by the game after the page started it.
-      await page.waitForFunction(count => {
-        const lines = document.getElementById('console').textContent.split('\n').slice(0, -1);
-        return location.search === '?play-recording' ? lines.length >= 1 : lines.length > count;
-      }, before);
-      const lines = await consoleLines(page);
-      const refusal = (await page.evaluate(() => location.search)) === '?play-recording' ? lines : lines.slice(before);
-      assert.equal(refusal.length, 1, JSON.stringify(refusal));
-      if (line instanceof RegExp)
-        assert.match(refusal[0], line);
-      else
-        assert.equal(refusal[0], line);
-    }
-    await page.click('#back-to-playing');
-    await page.waitForURL(url => !url.search);
-    await startGame(page);
+      const page = browser.page;
+      for (const [file, line] of bad) {
+        await openPage(browser);
+        await waitForLine(page, 'Initializing Player');
+        const before = (await consoleLines(page)).length;
+        await chooseRecording(page, '#play-recording', {mimeType: 'application/octet-stream', ...file});
+        // Refused by the page, or by the game after the page started it.
+        await page.waitForFunction(count => {
+          const lines = document.getElementById('console').textContent.split('\n').slice(0, -1);
+          return location.search === '?play-recording' ? lines.length >= 1 : lines.length > count;
+        }, before);
+        const lines = await consoleLines(page);
+        const refusal = (await page.evaluate(() => location.search)) === '?play-recording' ? lines : lines.slice(before);
+        assert.equal(refusal.length, 1, JSON.stringify(refusal));
+        if (line instanceof RegExp)
+          assert.match(refusal[0], line);
+        else
+          assert.equal(refusal[0], line);
+      }
+      // A good one times as --timedemo does.
+      const session = path.resolve('tests/sessions/load-without-file');
+      const ticks = Number(fs.readFileSync(path.join(session, 'expected-stdout'), 'utf8').match(/^ticks (\d+)/m)[1]);
+      await chooseRecording(page, '#time-recording', ['args', 'script'].map(name => path.join(session, name)));
+      await page.waitForURL(/\?time-recording$/);
+      await page.waitForFunction(() => document.getElementById('console').textContent.includes('timedemo:'));
+      assert.match((await consoleLines(page)).at(-1),
+                   new RegExp(`^timedemo: ${ticks} frames, [\\d.]+ s, [\\d.]+ fps, median [\\d.]+ ms, worst [\\d.]+ ms$`));
+
+      await page.click('#back-to-playing');
+      await page.waitForURL(url => !url.search);
+      await startGame(page);
     });
   });
 });

@@ -6,12 +6,12 @@
 // a drawn frame. Also the download's size gzipped and the time from a first
 // visit's load to its first drawn menu.
 //
-//   node tests/web/bench.mjs      (the environment as for support.mjs)
+//   node bench/web/bench.mjs      (the environment as for tests/web/support.mjs)
 import fs from 'node:fs';
 import path from 'node:path';
 import zlib from 'node:zlib';
 
-import {canvasPixels, launchBrowser, pixelAt, serve, waitForLine, webFolder} from './support.mjs';
+import {canvasPixels, launchBrowser, pixelAt, serve, waitForLine, webFolder} from '../../tests/web/support.mjs';
 
 const sessions = [['dig-a-shaft', 1440, 900], ['dig-a-shaft-full-screen', 1921, 1081]];
 const bareFrames = 600;
