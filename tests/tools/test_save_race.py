@@ -42,27 +42,43 @@ def read(path):
 
 
 def play_round(launcher, tool, folder, seeds):
+    # Output goes to files, not pipes: under Wine the system's own server can
+    # hold a copy of a pipe past the program's end, and reading it would wait
+    # for ever.
     games = []
     for seed in seeds:
-        games.append(subprocess.Popen([*launcher, tool, "--screen", "%dx%d" % SCREEN, "--seed", str(seed),
-                                       "--out", f"world-{seed}.out"],
-                                      cwd=folder, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
-                                      stderr=subprocess.PIPE, text=True))
-    for game in games:
+        output = open(os.path.join(folder, f"stdout-{seed}"), "w+")
+        errors = open(os.path.join(folder, f"stderr-{seed}"), "w+")
+        game = subprocess.Popen([*launcher, tool, "--screen", "%dx%d" % SCREEN, "--seed", str(seed),
+                                 "--out", f"world-{seed}.out"],
+                                cwd=folder, stdin=subprocess.PIPE, stdout=output, stderr=errors, text=True)
+        games.append((seed, game, output, errors))
+    for _, game, _, _ in games:
         game.stdin.write(SAVE_CLICK)
         game.stdin.close()
     problems = []
-    for seed, game in zip(seeds, games):
-        output = game.stdout.read()
-        errors = game.stderr.read()
-        if game.wait(timeout=TIMEOUT) != 0:
-            problems.append(f"seed {seed}: status {game.returncode}: {errors}")
-        elif "Saved the world!\n" not in output:
-            problems.append(f"seed {seed}: {output.strip()!r}")
+    for seed, game, output, errors in games:
+        try:
+            status = game.wait(timeout=TIMEOUT)
+        except subprocess.TimeoutExpired:
+            game.kill()
+            status = f"still running after {TIMEOUT} s"
+        with output, errors:
+            output.seek(0)
+            errors.seek(0)
+            said, complaint = output.read(), errors.read()
+        if status != 0:
+            problems.append(f"seed {seed}: status {status}: {complaint}")
+        elif "Saved the world!\n" not in said:
+            problems.append(f"seed {seed}: {said.strip()!r}")
     if problems:
         return problems
     saved = without_handles(read(os.path.join(folder, SAVE)))
-    worlds = {seed: without_handles(read(os.path.join(folder, f"world-{seed}.out"))) for seed in seeds}
+    worlds = {}
+    for seed in seeds:
+        world = os.path.join(folder, f"world-{seed}.out")
+        worlds[seed] = without_handles(read(world))
+        os.remove(world)
     if saved not in worlds.values():
         problems.append(f"the save ({len(saved)} bytes) holds neither world")
     return problems
