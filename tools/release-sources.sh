@@ -26,3 +26,16 @@ check_source() {
         exit 1
     fi
 }
+
+# unpack_sources SOURCES_DIR OUT_DIR FILE...: OUT_DIR made afresh, the
+# release files unpacked into OUT_DIR/src.
+unpack_sources() {
+    from=$1
+    into=$2
+    shift 2
+    rm -rf "$into"
+    mkdir -p "$into/src"
+    for release in "$@"; do
+        tar -xf "$from/$release" -C "$into/src"
+    done
+}

@@ -25,11 +25,7 @@ check_source "$sources" $sdl.tar.gz $sdl_sha browser
 check_source "$sources" $freetype.tar.xz $freetype_sha browser
 check_source "$sources" $allegro.tar.gz $allegro_sha browser
 
-rm -rf "$out"
-mkdir -p "$out/src"
-tar -xzf "$sources/$sdl.tar.gz" -C "$out/src"
-tar -xJf "$sources/$freetype.tar.xz" -C "$out/src"
-tar -xzf "$sources/$allegro.tar.gz" -C "$out/src"
+unpack_sources "$sources" "$out" $sdl.tar.gz $freetype.tar.xz $allegro.tar.gz
 patch -d "$out/src/$allegro" -p1 --quiet < "$patch_file"
 jobs=$(nproc)
 

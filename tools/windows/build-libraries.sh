@@ -23,10 +23,7 @@ already_built "$prefix" "$stamp" && exit 0
 check_source "$sources" $allegro.tar.gz $allegro_sha Windows
 check_source "$sources" $freetype.tar.xz $freetype_sha Windows
 
-rm -rf "$out"
-mkdir -p "$out/src"
-tar -xzf "$sources/$allegro.tar.gz" -C "$out/src"
-tar -xJf "$sources/$freetype.tar.xz" -C "$out/src"
+unpack_sources "$sources" "$out" $allegro.tar.gz $freetype.tar.xz
 jobs=$(nproc)
 
 echo "Building FreeType for Windows"
