@@ -116,7 +116,7 @@ class XServer:
 
     def close_window(self, window):
         """What a window manager's close button does: WM_DELETE_WINDOW."""
-        send_delete_window(self.display, window)
+        send_wm_protocol(self.display, window, b"WM_DELETE_WINDOW")
 
     def screenshot(self, path=None):
         """The screen from the game window's top-left corner on, as an RGB
@@ -139,8 +139,26 @@ class XServer:
     def key(self, key):
         self.run("xdotool", "key", key)
 
-    def focus(self, window):
-        self.run("xdotool", "windowfocus", "--sync", str(window))
+    def focus(self, window, timeout=20):
+        """Gives a window the keyboard focus as a window manager does. A
+        window that asks for WM_TAKE_FOCUS (Wine's do, and refuse focus set
+        from outside) is sent it, and has it once it has set the focus on
+        itself: by then Wine has made the window active, so a click that
+        follows is an ordinary click, not one spent on activating it."""
+        if "WM_TAKE_FOCUS" not in self.run("xprop", "-id", str(window), "WM_PROTOCOLS"):
+            self.run("xdotool", "windowfocus", "--sync", str(window))
+            return
+        if self.focused_window() == window:
+            return
+        if "input focus: False" not in self.run("xprop", "-id", str(window), "WM_HINTS"):
+            self.run("xdotool", "windowfocus", str(window))
+        send_wm_protocol(self.display, window, b"WM_TAKE_FOCUS")
+        wait_until(lambda: self.focused_window() == window, timeout, f"window {window} to take the focus")
+
+    def focused_window(self):
+        """The window with the keyboard focus; 0 for none or the pointer's."""
+        found = self.run("xdotool", "getwindowfocus", "-f").strip()
+        return int(found) if found.isdigit() else 0
 
     def key_down(self, key):
         self.run("xdotool", "keydown", key)
@@ -160,7 +178,9 @@ class _XEvent(ctypes.Union):
     _fields_ = [("client", _ClientMessage), ("pad", ctypes.c_long * 24)]
 
 
-def send_delete_window(display_name, window):
+def send_wm_protocol(display_name, window, protocol):
+    """A WM_PROTOCOLS client message, as a window manager sends it: the
+    close button's WM_DELETE_WINDOW, or WM_TAKE_FOCUS."""
     xlib = ctypes.cdll.LoadLibrary("libX11.so.6")
     xlib.XOpenDisplay.restype = ctypes.c_void_p
     xlib.XOpenDisplay.argtypes = [ctypes.c_char_p]
@@ -182,7 +202,7 @@ def send_delete_window(display_name, window):
         event.client.window = window
         event.client.message_type = xlib.XInternAtom(connection, b"WM_PROTOCOLS", 0)
         event.client.format = 32
-        event.client.data[0] = xlib.XInternAtom(connection, b"WM_DELETE_WINDOW", 0)
+        event.client.data[0] = xlib.XInternAtom(connection, protocol, 0)
         event.client.data[1] = 0  # CurrentTime
         if not xlib.XSendEvent(connection, window, 0, 0, ctypes.byref(event)):
             raise HarnessError("XSendEvent failed")
