@@ -23,10 +23,14 @@ WEB_ZIP := dist/clodmere-web.zip
 # emcc's JavaScript optimiser finds its modules among Debian's.
 WEB_ENV := NODE_PATH=/usr/share/nodejs
 # From npm, pinned: the page's zip library, and the browser driver for the
-# tests, which drives Debian's chromium, never a browser of its own.
+# tests, which drives Debian's chromium, never a browser of its own (1.61 is
+# the last to run on Debian 12's Node.js 18). A stamp names each version, so
+# a changed pin is installed.
 FFLATE := fflate@0.8.3
-PLAYWRIGHT := playwright-core@1.64.1
+PLAYWRIGHT := playwright-core@1.61.1
 WEB_NPM := $(WEB_DIR)/npm
+FFLATE_STAMP := $(WEB_NPM)/$(FFLATE).installed
+PLAYWRIGHT_STAMP := $(WEB_NPM)/$(PLAYWRIGHT).installed
 
 # The Debian package, built with Debian's own tools and tested in a clean
 # Debian root.
@@ -103,10 +107,12 @@ test-windows: windows
 
 # SDL2, FreeType and Allegro are built once into $(WEB_DIR)/libraries; later
 # runs rebuild only the game.
-$(WEB_NPM)/node_modules/fflate/package.json:
+$(FFLATE_STAMP):
+	@sh tools/install-deps.sh web
 	npm install --no-audit --no-fund --prefix $(WEB_NPM) $(FFLATE)
+	touch $@
 
-web: $(WEB_NPM)/node_modules/fflate/package.json
+web: $(FFLATE_STAMP)
 	@sh tools/install-deps.sh web
 	$(WEB_ENV) sh tools/web/build-libraries.sh $(THIRD_PARTY) $(WEB_DIR)/libraries
 	$(WEB_ENV) emcmake cmake -S . -B $(WEB_DIR)/game -DCMAKE_BUILD_TYPE=Release \
@@ -114,14 +120,16 @@ web: $(WEB_NPM)/node_modules/fflate/package.json
 	$(WEB_ENV) cmake --build $(WEB_DIR)/game -j $(JOBS)
 	/usr/bin/python3 tools/web/package.py $(WEB_DIR)/game $(WEB_DIR)/libraries/prefix $(WEB_NPM) $(WEB_DIST) $(WEB_ZIP)
 
-$(WEB_NPM)/node_modules/playwright-core/package.json:
+$(PLAYWRIGHT_STAMP):
+	@sh tools/install-deps.sh web
 	npm install --no-audit --no-fund --prefix $(WEB_NPM) $(PLAYWRIGHT)
+	touch $@
 
-test-web: all web $(WEB_NPM)/node_modules/playwright-core/package.json
+test-web: all web $(PLAYWRIGHT_STAMP)
 	/usr/bin/python3 tests/web/run_tests.py --web-build $(WEB_DIR)/game --page $(WEB_DIST) \
 	  --replay $(BUILD_DIR)/clodmere-replay --npm $(WEB_NPM)
 
-bench-web: web $(WEB_NPM)/node_modules/playwright-core/package.json
+bench-web: web $(PLAYWRIGHT_STAMP)
 	CLODMERE_WEB=$(WEB_DIST) CLODMERE_NPM=$(WEB_NPM) node bench/web/bench.mjs
 
 deb:

@@ -5,9 +5,13 @@ set -eu
 
 #   install-deps.sh            what the Linux build and its tests need
 #   install-deps.sh windows    that, and the Windows cross-build and Wine
-#   install-deps.sh web        that, and Emscripten and Chromium for the browser
+#   install-deps.sh web        that, and Emscripten, Chromium, Node.js and npm for the browser
+#
+# Package names are those every release has: clang and its runtime are the
+# release's default version. Node.js and npm are Debian's unless the machine
+# already has its own.
 #   install-deps.sh deb        that, and Debian's packaging tools and checkers
-packages="g++ make cmake pkg-config clang libclang-rt-14-dev
+packages="g++ make cmake pkg-config clang libclang-rt-dev
 liballegro5-dev liballegro-ttf5-dev liballegro-image5-dev
 googletest libgtest-dev libbenchmark-dev
 python3 python3-pil xvfb x11-utils xdotool libgl1-mesa-dri"
@@ -19,6 +23,8 @@ if [ "${1:-}" = deb ]; then
 fi
 if [ "${1:-}" = web ]; then
     packages="$packages emscripten chromium"
+    command -v node > /dev/null || packages="$packages nodejs"
+    command -v npm > /dev/null || packages="$packages npm"
 fi
 
 missing=""
@@ -35,7 +41,28 @@ if [ "$(id -u)" != 0 ]; then
     echo "Missing Debian packages:$missing (install them as root: apt-get install$missing)" >&2
     exit 1
 fi
+# Another apt or dpkg (a fresh machine's unattended upgrades, a second
+# install) holds the package lock for a while: wait for it, up to five
+# minutes, rather than fail.
+lock_wait=300
+apt_get() {
+    errors=$(mktemp)
+    waited=0
+    until apt-get "$@" 2> "$errors"; do
+        if ! grep -q "Could not get lock" "$errors" || [ $waited -ge $lock_wait ]; then
+            cat "$errors" >&2
+            rm -f "$errors"
+            return 1
+        fi
+        [ $waited = 0 ] && echo "Waiting for another package manager to finish (up to five minutes)..."
+        sleep 5
+        waited=$((waited + 5))
+    done
+    cat "$errors" >&2
+    rm -f "$errors"
+}
+
 echo "Installing$missing"
 export DEBIAN_FRONTEND=noninteractive
-apt-get update -qq
-apt-get install -y -qq --no-install-recommends $missing
+apt_get update -qq
+apt_get install -y -qq --no-install-recommends $missing

@@ -1,53 +1,32 @@
 """The Debian package's tests: lintian, the AppStream and desktop-entry
-checkers, then a clean Debian 12 root made with debootstrap from this
-machine's own package sources, the package installed there with apt (so its
-declared dependencies are the whole truth), and in it, under this run's own
+checkers, then a clean root of Debian 12 and one of Debian 13, each made
+with debootstrap from this machine's own package sources, the package
+installed there with apt (so its declared dependencies are the whole truth,
+on the release it was built for and on the next), and in it, under this run's own
 Xvfb: the window tests of play from an empty folder, the desktop entry's
 command, every recorded session through the installed replay tool, and
 removing and purging the package.
 
     run_tests.py --deb PACKAGE --work DIR
 
-The root lives in the work folder and is removed at the end, what was bound
-into it unmounted first. Needs root.
+Each root lives in the work folder and is removed after its tests, what was
+bound into it unmounted first. Needs root.
 """
 
 import argparse
 import glob
 import os
-import re
 import shutil
 import subprocess
 import sys
 import tempfile
 
+from debian_root import DebianRoot, fresh_work_folder, run
+
 HERE = os.path.dirname(os.path.abspath(__file__))
 TESTS = os.path.dirname(HERE)
-SOURCES = "/etc/apt/sources.list.d/debian.sources"
-SUITE = "bookworm"
-TIMEOUT = 600
-
-
-def run(command, quiet=False, **options):
-    print("+", " ".join(command), flush=True)
-    output = subprocess.DEVNULL if quiet else None
-    return subprocess.run(command, timeout=TIMEOUT, stdout=output, **options).returncode == 0
-
-
-def machine_mirror():
-    """The Debian mirror this machine installs from, as its sources name it."""
-    for path in [SOURCES, "/etc/apt/sources.list"]:
-        if not os.path.exists(path):
-            continue
-        with open(path) as sources:
-            text = sources.read()
-        deb822 = re.search(r"^URIs:\s*(\S+)\s*\nSuites:[^\n]*\b" + SUITE + r"\b", text, re.M)
-        if deb822:
-            return deb822.group(1)
-        line = re.search(r"^deb\s+(?:\[[^]]*\]\s+)?(\S+)\s+" + SUITE + r"\s", text, re.M)
-        if line:
-            return line.group(1)
-    raise SystemExit(f"no {SUITE} source among this machine's package sources")
+# The release the package is built on, and today's stable one.
+SUITES = ("bookworm", "trixie")
 
 
 def check_package(deb, failed):
@@ -63,49 +42,6 @@ def check_package(deb, failed):
         for entry in glob.glob(os.path.join(unpacked, "usr/share/applications/*.desktop")):
             if not run(["desktop-file-validate", entry]):
                 failed.append("desktop-file-validate")
-
-
-class DebianRoot:
-    """A clean Debian root under the work folder, with the player's home, the
-    machine's package sources, /proc and the X sockets bound in."""
-
-    def __init__(self, work):
-        self.path = os.path.join(work, "root")
-        self.mounts = []
-
-    def make(self):
-        if not run(["debootstrap", "--variant=minbase", SUITE, self.path, machine_mirror()], quiet=True):
-            raise SystemExit("debootstrap could not make the root")
-        shutil.copy(SOURCES, os.path.join(self.path, SOURCES.lstrip("/")))
-        shutil.copy("/etc/resolv.conf", os.path.join(self.path, "etc"))
-        os.makedirs(os.path.join(self.path, "home", "player"))
-        self.bind("proc", ["-t", "proc", "proc"])
-        os.makedirs("/tmp/.X11-unix", exist_ok=True)
-        os.makedirs(os.path.join(self.path, "tmp", ".X11-unix"), exist_ok=True)
-        self.bind("tmp/.X11-unix", ["--bind", "/tmp/.X11-unix"])
-
-    def bind(self, inside, how):
-        target = os.path.join(self.path, inside)
-        if not run(["mount", *how, target]):
-            raise SystemExit(f"cannot mount {target}")
-        self.mounts.append(target)
-
-    def command(self, *command):
-        return run(["chroot", self.path, *command], env=dict(os.environ, DEBIAN_FRONTEND="noninteractive"))
-
-    def remove(self):
-        for target in reversed(self.mounts):
-            subprocess.run(["umount", "--lazy", target], timeout=60)
-        if not any(os.path.ismount(target) for target in self.mounts):
-            shutil.rmtree(self.path, ignore_errors=True)
-
-
-def unmount_under(folder):
-    with open("/proc/mounts") as mounts:
-        targets = [line.split()[1] for line in mounts]
-    for target in reversed(targets):
-        if target.startswith(folder + "/"):
-            subprocess.run(["umount", "--lazy", target], timeout=60)
 
 
 def installed_files(root, package):
@@ -159,15 +95,16 @@ def main():
     failed = []
     check_package(deb, failed)
 
-    unmount_under(work)  # what a run that was killed left bound
-    shutil.rmtree(work, ignore_errors=True)
-    os.makedirs(work)
-    root = DebianRoot(work)
-    try:
-        root.make()
-        test_in_root(root, deb, failed)
-    finally:
-        root.remove()
+    fresh_work_folder(work)
+    for suite in SUITES:
+        root = DebianRoot(work, suite, with_x_sockets=True)
+        try:
+            root.make()
+            failed_here = []
+            test_in_root(root, deb, failed_here)
+            failed += [f"{suite}: {what}" for what in failed_here]
+        finally:
+            root.remove()
     if failed:
         raise SystemExit("failed for the Debian package: " + ", ".join(failed))
     print(f"The Debian package {os.path.basename(deb)} passed its tests.")
