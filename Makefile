@@ -140,4 +140,4 @@ test-deb: deb
 	/usr/bin/python3 tests/deb/run_tests.py --deb "$$(ls dist/clodmere_*_amd64.deb)" --work $(DEB_DIR)/test
 
 clean:
-	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(WINDOWS_DIR) $(WEB_DIR) $(DEB_DIR) dist
+	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(WINDOWS_DIR) $(WEB_DIR) $(DEB_DIR) build-debian13 dist

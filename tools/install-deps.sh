@@ -22,7 +22,7 @@ if [ "${1:-}" = deb ]; then
     packages="$packages debhelper dpkg-dev fakeroot lintian appstream desktop-file-utils debootstrap"
 fi
 if [ "${1:-}" = web ]; then
-    packages="$packages emscripten chromium"
+    packages="$packages emscripten chromium xz-utils patch"
     command -v node > /dev/null || packages="$packages nodejs"
     command -v npm > /dev/null || packages="$packages npm"
 fi

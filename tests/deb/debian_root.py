@@ -58,8 +58,8 @@ def certificate_environment():
 
 
 class DebianRoot:
-    """A clean root of `suite` at WORK/root, with /proc and a /dev/shm of its
-    own; with_x_sockets binds in the machine's X sockets, for programs in the
+    """A clean root of `suite` at WORK/root, with /proc and a /dev/shm and
+    /dev/pts of its own; with_x_sockets binds in the machine's X sockets, for programs in the
     root that show on an X server outside it."""
 
     def __init__(self, work, suite, with_x_sockets=False):
@@ -84,6 +84,7 @@ class DebianRoot:
         os.makedirs(os.path.join(self.path, "home", "player"))
         self.bind("proc", ["-t", "proc", "proc"])
         self.bind("dev/shm", ["-t", "tmpfs", "shm"])
+        self.bind("dev/pts", ["-t", "devpts", "-o", "newinstance,ptmxmode=0666", "devpts"])
         if self.with_x_sockets:
             os.makedirs("/tmp/.X11-unix", exist_ok=True)
             os.makedirs(os.path.join(self.path, "tmp", ".X11-unix"), exist_ok=True)
