@@ -121,9 +121,12 @@ ALLEGRO_FONT *loadHudFontFromItsPlaces(bool report)
     return nullptr;
 }
 
+// A failure after the window opened closes it before the exit, for the
+// same reason as quitting from the start menu.
 void failStartUp(const char *line)
 {
     std::printf("%s", line);
+    al_uninstall_system();
     std::exit(1);
 }
 

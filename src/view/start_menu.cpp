@@ -41,9 +41,13 @@ bool isInside(const MenuButton &button, int x, int y)
     return x > button.clickLeft && x < button.clickRight && y > button.clickTop && y < button.clickBottom;
 }
 
+// The library is shut down here, not by its exit handler: by then the GL
+// driver may have run its own exit handlers, and closing the window after
+// them reads memory the driver has freed.
 [[noreturn]] void quitFromMenu()
 {
     std::printf("Quitting.\n");
+    al_uninstall_system();
     std::exit(1);
 }
 
