@@ -41,9 +41,13 @@ bool readWhole(const char *path, std::vector<unsigned char> &bytes)
     std::FILE *file = std::fopen(path, "rb");
     if (!file)
         return false;
-    unsigned char block[65536];
-    for (size_t got; (got = std::fread(block, 1, sizeof block, file)) > 0;)
-        bytes.insert(bytes.end(), block, block + got);
+    constexpr size_t step = 65536;
+    for (size_t got = step; got == step;) {
+        const size_t had = bytes.size();
+        bytes.resize(had + step);
+        got = std::fread(bytes.data() + had, 1, step, file);
+        bytes.resize(had + got);
+    }
     std::fclose(file);
     return true;
 }
