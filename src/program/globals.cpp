@@ -11,6 +11,4 @@ ALLEGRO_EVENT currentEvent;
 GameState gameState = zeroGameState();
 ALLEGRO_BITMAP *hudButtonBitmap = nullptr;
 ALLEGRO_BITMAP *hudBarBitmap = nullptr;
-Presentation presentation = {};
-ScaledPicture scaledPicture;
 } // namespace program

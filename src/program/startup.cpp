@@ -2,7 +2,6 @@
 #include "program/startup.h"
 
 #include "program/globals.h"
-#include "program/main_loop.h"
 #include "view/bitmaps.h"
 #include "view/start_menu.h"
 
@@ -131,15 +130,13 @@ void failStartUp(const char *line)
     std::exit(1);
 }
 
-void startUp(double handScale)
+void startUp()
 {
     startLibrary();
     startWithDisplay(startWindowWidth, startWindowHeight, true);
-    gameState = runStartMenu(gameState, hudFont, display, eventQueue, currentEvent, handScale, presentation);
+    gameState = runStartMenu(gameState, hudFont, display, eventQueue, currentEvent);
     if (!display)
         failStartUp("Failed to create display!\n");
-    if (!preparePicture(scaledPicture, presentation))
-        showAtActualSize();
 
     hudBarBitmap = createHudBarBitmap(gameState.screenWidth);
 }
@@ -160,6 +157,5 @@ void startUpForPlayback(int32_t screenWidth, int32_t screenHeight, bool timeDemo
 
     gameState.screenWidth = screenWidth;
     gameState.screenHeight = screenHeight;
-    presentation = presentGame(screenWidth, screenHeight, screenWidth, screenHeight, 1);
     hudBarBitmap = createHudBarBitmap(screenWidth);
 }
