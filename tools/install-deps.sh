@@ -12,9 +12,9 @@ set -eu
 # already has its own.
 #   install-deps.sh deb        that, and Debian's packaging tools and checkers
 packages="g++ make cmake pkg-config clang libclang-rt-dev
-liballegro5-dev liballegro-ttf5-dev liballegro-image5-dev
+liballegro5-dev liballegro-ttf5-dev liballegro-image5-dev libx11-dev
 googletest libgtest-dev libbenchmark-dev
-python3 python3-pil xvfb x11-utils xdotool libgl1-mesa-dri"
+python3 python3-pil python3-xlib xvfb x11-utils xdotool libgl1-mesa-dri openbox matchbox-window-manager"
 if [ "${1:-}" = windows ]; then
     packages="$packages g++-mingw-w64-x86-64-posix wine wine64 xz-utils"
 fi

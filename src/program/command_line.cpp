@@ -10,9 +10,11 @@
 
 namespace {
 
+constexpr double smallestScale = 0.25, largestScale = 8;
+
 const char *const usage =
     "Usage: clodmere [--record DIR | --play DIR | --timedemo DIR] [--in-data-folder]\n"
-    "                [--help] [--version]\n"
+    "                [--scale S] [--help] [--version]\n"
     "\n"
     "With no option, play. The console is the game's log.\n"
     "  --record DIR    play, and write the session into the folder DIR (made if\n"
@@ -23,6 +25,9 @@ const char *const usage =
     "  --in-data-folder  play in your data folder ($XDG_DATA_HOME/clodmere, by\n"
     "                  default ~/.local/share/clodmere, made if missing) instead\n"
     "                  of the working directory: the save goes there\n"
+    "  --scale S       show the game's picture S times its size (2, or 1.5, or\n"
+    "                  0.8) instead of at the desktop's scale; a scale that does\n"
+    "                  not fit the screen is lowered until it does\n"
     "  --help          show this text\n"
     "  --version       show the game's version\n"
     "\n"
@@ -34,6 +39,7 @@ enum OptionCode {
     optionPlay = 'p',
     optionTimeDemo = 't',
     optionInDataFolder = 'd',
+    optionScale = 's',
     optionHelp = 'h',
     optionVersion = 'v'
 };
@@ -43,6 +49,7 @@ const option longOptions[] = {
     {"play", required_argument, nullptr, optionPlay},
     {"timedemo", required_argument, nullptr, optionTimeDemo},
     {"in-data-folder", no_argument, nullptr, optionInDataFolder},
+    {"scale", required_argument, nullptr, optionScale},
     {"help", no_argument, nullptr, optionHelp},
     {"version", no_argument, nullptr, optionVersion},
     {nullptr, 0, nullptr, 0},
@@ -57,6 +64,16 @@ void chooseMode(CommandLine &commandLine, bool &modeGiven, RunMode mode, const c
     commandLine.directory = directory;
     if (commandLine.directory.empty())
         failUsage("the session folder must not be empty");
+}
+
+// A scale as a player would write it, within what any screen could show.
+double readScale(const char *text)
+{
+    char *end = nullptr;
+    const double scale = std::strtod(text, &end);
+    if (end == text || *end != '\0' || !(scale >= smallestScale && scale <= largestScale))
+        failUsage(std::string("--scale takes a number from 0.25 to 8, not ") + text);
+    return scale;
 }
 
 // The option getopt_long refused: a long one as it was given, a short one
@@ -98,6 +115,9 @@ CommandLine parseCommandLine(int argc, char **argv)
         case optionInDataFolder:
             commandLine.inDataFolder = true;
             break;
+        case optionScale:
+            commandLine.scale = readScale(optarg);
+            break;
         case optionHelp:
             std::fputs(usage, stdout);
             std::exit(0);
@@ -105,7 +125,7 @@ CommandLine parseCommandLine(int argc, char **argv)
             std::printf("%s\n", gameTitle);
             std::exit(0);
         case ':':
-            failUsage(std::string(argv[optind - 1]) + " needs a folder");
+            failUsage(std::string(argv[optind - 1]) + (optopt == optionScale ? " needs a number" : " needs a folder"));
         default:
             failUsage("unknown option " + unknownOption(argv[optind - 1]));
         }

@@ -1,7 +1,7 @@
 // The game's command line:
 //
 //   clodmere [--record DIR | --play DIR | --timedemo DIR] [--in-data-folder]
-//            [--help] [--version]
+//            [--scale S] [--help] [--version]
 //
 // With no option the game is exactly what it always was; arguments that are
 // not options are ignored, as they always were.
@@ -20,6 +20,7 @@ struct CommandLine {
     RunMode mode = RunMode::play;
     std::string directory; // the session folder of every mode but play
     bool inDataFolder = false; // play in the player's data folder, not here
+    double scale = 0;          // the picture's scale set by hand; 0: the desktop's
 };
 
 // Exit status of a command line that cannot be used.

@@ -11,4 +11,6 @@ ALLEGRO_EVENT currentEvent;
 GameState gameState = zeroGameState();
 ALLEGRO_BITMAP *hudButtonBitmap = nullptr;
 ALLEGRO_BITMAP *hudBarBitmap = nullptr;
+Presentation presentation = {};
+ScaledPicture scaledPicture;
 } // namespace program

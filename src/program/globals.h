@@ -4,6 +4,8 @@
 #pragma once
 
 #include "core/game_state.h"
+#include "view/picture.h"
+#include "view/presentation.h"
 
 #include <allegro5/allegro.h>
 #include <allegro5/allegro_font.h>
@@ -18,4 +20,6 @@ extern ALLEGRO_EVENT currentEvent;
 extern GameState gameState;
 extern ALLEGRO_BITMAP *hudButtonBitmap;
 extern ALLEGRO_BITMAP *hudBarBitmap;
+extern Presentation presentation; // how the game's picture fits the display
+extern ScaledPicture scaledPicture;
 } // namespace program

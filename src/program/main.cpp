@@ -108,7 +108,7 @@ int main(int argc, char **argv)
         startUpForPlayback(folder.start.screenWidth, folder.start.screenHeight,
                            commandLine.mode == RunMode::timeDemo);
     else
-        startUp();
+        startUp(commandLine.scale);
 
     // The grid and the block-type table belong to this routine for the whole run.
     std::unique_ptr<Block[]> grid = allocateWorldGrid();

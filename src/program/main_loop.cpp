@@ -3,6 +3,7 @@
 
 #include "program/globals.h"
 #include "view/frame.h"
+#include "view/game_window.h"
 
 #include <cstdio>
 
@@ -10,10 +11,40 @@ using namespace program;
 
 namespace {
 
+// The pointer's place in the game's pixels. False for a place on the bars
+// around the picture: nothing of the game is there.
+bool inGamePixels(ALLEGRO_MOUSE_EVENT &mouse)
+{
+    int32_t x = 0, y = 0;
+    if (!windowToGame(presentation, mouse.x, mouse.y, x, y))
+        return false;
+    mouse.x = x;
+    mouse.y = y;
+    return true;
+}
+
+// A window manager that gives the window another size than asked for:
+// the game keeps its size, and the picture fits the new window.
+void refitPicture(bool &needsRedraw)
+{
+    presentation = refitGameWindow(display, presentation);
+    if (!preparePicture(scaledPicture, presentation))
+        showAtActualSize();
+    needsRedraw = true;
+}
+
+bool isClick(const ALLEGRO_EVENT &event)
+{
+    return event.type == ALLEGRO_EVENT_MOUSE_BUTTON_DOWN || event.type == ALLEGRO_EVENT_MOUSE_BUTTON_UP;
+}
+
 // The player's event goes to its handler, and into the recording first, so
 // that an event whose handler fails is in the script that shows the fault.
 void takeLiveEvent(PlayContext &play, EventFeed &feed, bool &needsRedraw)
 {
+    // Clicks are the game's pixels from here on, in the recording too.
+    if (isClick(currentEvent) && !inGamePixels(currentEvent.mouse))
+        return;
     const HandledEvents handled = eventsToHandle(currentEvent, gameState);
     for (int i = 0; i < handled.count; i++) {
         recordEvent(feed.recorder, handled.events[i], al_get_time());
@@ -34,10 +65,19 @@ void takeScriptedTick(PlayContext &play, EventFeed &feed, bool &needsRedraw)
 
 } // namespace
 
+void showAtActualSize()
+{
+    presentation = presentGame(gameState.screenWidth, gameState.screenHeight, gameState.screenWidth,
+                               gameState.screenHeight, 1);
+    std::printf("Cannot scale the picture: showing it at its own size\n");
+}
+
 void drawFrame(const PlayContext &play, bool untilDrawn)
 {
+    al_set_target_bitmap(pictureTarget(scaledPicture, display));
     drawGameFrame(play.grid, play.blockTypes, gameState,
                   {hudEnabled ? hudFont : nullptr, hudButtonBitmap, hudBarBitmap});
+    showPicture(scaledPicture, presentation, display);
     // One pixel read back can only come once everything before it is drawn.
     if (untilDrawn)
         al_get_pixel(al_get_backbuffer(display), 0, 0);
@@ -52,6 +92,8 @@ void runMainLoop(PlayContext &play, EventFeed &feed)
         // The close ends the loop at once: nothing behind it is handled.
         if (currentEvent.type == ALLEGRO_EVENT_DISPLAY_CLOSE)
             break;
+        if (currentEvent.type == ALLEGRO_EVENT_DISPLAY_RESIZE)
+            refitPicture(needsRedraw);
 
         if (feed.script)
             takeScriptedTick(play, feed, needsRedraw);

@@ -25,5 +25,9 @@ void runMainLoop(PlayContext &play, EventFeed &feed);
 // it, not only queued it: a timed frame is then a drawn one.
 void drawFrame(const PlayContext &play, bool untilDrawn = false);
 
+// Shows the picture at the game's own size from the display's corner, with
+// clicks where they land, when a scaled picture cannot be made.
+void showAtActualSize();
+
 // Releases the queue, the timer and the display, with the farewell lines.
 void shutDown();

@@ -2,6 +2,7 @@
 #include "program/startup.h"
 
 #include "program/globals.h"
+#include "program/main_loop.h"
 #include "view/bitmaps.h"
 #include "view/start_menu.h"
 
@@ -130,13 +131,15 @@ void failStartUp(const char *line)
     std::exit(1);
 }
 
-void startUp()
+void startUp(double handScale)
 {
     startLibrary();
     startWithDisplay(startWindowWidth, startWindowHeight, true);
-    gameState = runStartMenu(gameState, hudFont, display, eventQueue, currentEvent);
+    gameState = runStartMenu(gameState, hudFont, display, eventQueue, currentEvent, handScale, presentation);
     if (!display)
         failStartUp("Failed to create display!\n");
+    if (!preparePicture(scaledPicture, presentation))
+        showAtActualSize();
 
     hudBarBitmap = createHudBarBitmap(gameState.screenWidth);
 }
@@ -157,5 +160,6 @@ void startUpForPlayback(int32_t screenWidth, int32_t screenHeight, bool timeDemo
 
     gameState.screenWidth = screenWidth;
     gameState.screenHeight = screenHeight;
+    presentation = presentGame(screenWidth, screenHeight, screenWidth, screenHeight, 1);
     hudBarBitmap = createHudBarBitmap(screenWidth);
 }

@@ -30,7 +30,8 @@ constexpr int startWindowHeight = 240;
 
 // Fills in every program-wide value. A failure prints its line and ends the
 // process with status 1, leaving what exists to the library's exit handler.
-void startUp();
+// `handScale` is the scale of the picture set by hand, 0 for the desktop's.
+void startUp(double handScale);
 
 // The same for playing a session back: no start window and no menu, the
 // game display at the session's size straight away, and no live keyboard or

@@ -2,6 +2,7 @@
 #include "view/start_menu.h"
 
 #include "view/bitmaps.h"
+#include "view/game_window.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -116,7 +117,7 @@ void drawStartMenu(ALLEGRO_BITMAP *menuButtonBitmap, ALLEGRO_FONT *font)
 }
 
 GameState runStartMenu(GameState state, ALLEGRO_FONT *font, ALLEGRO_DISPLAY *&display,
-                       ALLEGRO_EVENT_QUEUE *queue, ALLEGRO_EVENT event)
+                       ALLEGRO_EVENT_QUEUE *queue, ALLEGRO_EVENT event, double handScale, Presentation &shown)
 {
     ALLEGRO_BITMAP *menuButtonBitmap =
         createFilledBitmap(menuButtonWidth, menuButtonHeight, al_map_rgb(165, 165, 165));
@@ -144,15 +145,21 @@ GameState runStartMenu(GameState state, ALLEGRO_FONT *font, ALLEGRO_DISPLAY *&di
         state.loadSavedWorld = 1;
 
     al_destroy_bitmap(menuButtonBitmap);
+    // The game's window will wear the frame the start window wears.
+    const ScreenFrame frame = windowFrame(display);
     al_destroy_display(display);
     if (!monitorKnown)
         selection.fullScreen = false;
     gameDisplaySize(selection, monitor, state.screenWidth, state.screenHeight);
-    if (selection.fullScreen)
-        al_set_new_display_flags(ALLEGRO_NOFRAME);
 
-    display = al_create_display(state.screenWidth, state.screenHeight);
-    if (display)
+    display = openGameWindow(state.screenWidth, state.screenHeight, selection.fullScreen, monitor, frame, handScale,
+                             shown);
+    if (display) {
         al_register_event_source(queue, al_get_display_event_source(display));
+        // A size the window manager imposed before the queue listened is
+        // taken up here; later ones come as resize events.
+        if (windowSizeDiffers(display))
+            shown = refitGameWindow(display, shown);
+    }
     return state;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "core/game_state.h"
+#include "view/presentation.h"
 
 #include <allegro5/allegro.h>
 #include <allegro5/allegro_font.h>
@@ -10,11 +11,12 @@
 // Waits for clicks in the start window in `display`. On New World or Load
 // World it destroys the start window, puts the game display in `display`,
 // registered with `queue`, and returns the state with the chosen size (and
-// `loadSavedWorld` set for Load World). Closing the start window prints
+// `loadSavedWorld` set for Load World), and in `shown` how the game's picture
+// fits the window, at `handScale` or at the desktop's scale. Closing the start window prints
 // "Quitting." and ends the process with status 1. A game display that cannot
 // be created comes back empty.
 GameState runStartMenu(GameState state, ALLEGRO_FONT *font, ALLEGRO_DISPLAY *&display,
-                       ALLEGRO_EVENT_QUEUE *queue, ALLEGRO_EVENT event);
+                       ALLEGRO_EVENT_QUEUE *queue, ALLEGRO_EVENT event, double handScale, Presentation &shown);
 
 // Draws the whole menu to the current target and flips. Without a font only
 // the faces are drawn.

@@ -18,6 +18,7 @@ import time
 
 GAME_TITLE = "Clodmere 0.68 - Since because pickles"
 POLL_SECONDS = 0.02
+PANEL = os.path.join(os.path.dirname(os.path.abspath(__file__)), "panel.py")
 
 
 class HarnessError(AssertionError):
@@ -65,6 +66,8 @@ class XServer:
             os.close(read_end)
         self.display = ":" + number.decode().strip()
         self.env = dict(os.environ, DISPLAY=self.display)
+        self.size = (width, height)
+        self.desktop = []  # the window manager and the panel, when there are any
         # Clicks and screenshots are placed from the top-left corner of the
         # game's window last waited for: the origin under a bare X server,
         # the middle of the screen where the game centres its windows itself.
@@ -74,7 +77,38 @@ class XServer:
         return subprocess.run(args, env=self.env, capture_output=True, text=True,
                               timeout=30).stdout
 
+    def start_desktop(self, window_manager="openbox", panel=40, timeout=20):
+        """A window manager, and a panel that reserves `panel` pixels at the
+        bottom; returns once the work area leaves the panel out."""
+        def start(command):
+            self.desktop.append(subprocess.Popen(command, env=self.env, stdout=subprocess.DEVNULL,
+                                                 stderr=subprocess.DEVNULL))
+        start([window_manager])
+        wait_until(lambda: "window id" in self.run("xprop", "-root", "_NET_SUPPORTING_WM_CHECK"), timeout,
+                   f"{window_manager} to manage the screen")
+        if panel:
+            start([sys.executable, PANEL, str(panel)])
+            wait_until(lambda: self.work_area() == (0, 0, self.size[0], self.size[1] - panel), timeout,
+                       "the work area without the panel")
+
+    def work_area(self):
+        """(left, top, width, height) of the current desktop's work area, or None."""
+        found = self.run("xprop", "-root", "_NET_WORKAREA").split("=")
+        return tuple(int(value) for value in found[1].split(",")[:4]) if len(found) == 2 else None
+
+    def frame_extents(self, window):
+        """(left, right, top, bottom) of the frame around a window: zero unframed."""
+        found = self.run("xprop", "-id", str(window), "_NET_FRAME_EXTENTS").split("=")
+        return tuple(int(value) for value in found[1].split(",")) if len(found) == 2 else (0, 0, 0, 0)
+
+    def set_desktop_dpi(self, dpi):
+        """The font resolution GNOME and KDE set for their scaling."""
+        self.run("xprop", "-root", "-f", "RESOURCE_MANAGER", "8s", "-set", "RESOURCE_MANAGER", f"Xft.dpi: {dpi}")
+
     def stop(self):
+        for helper in reversed(self.desktop):
+            helper.terminate()
+            helper.wait(timeout=10)
         if self.process.poll() is None:
             self.process.terminate()
             try:
@@ -118,12 +152,13 @@ class XServer:
         """What a window manager's close button does: WM_DELETE_WINDOW."""
         send_wm_protocol(self.display, window, b"WM_DELETE_WINDOW")
 
-    def screenshot(self, path=None):
-        """The screen from the game window's top-left corner on, as an RGB
-        image, saved to path if given."""
+    def screenshot(self, path=None, whole=False):
+        """The screen from the game window's top-left corner on (or all of
+        it), as an RGB image, saved to path if given."""
         from PIL import ImageGrab
         image = ImageGrab.grab(xdisplay=self.display).convert("RGB")
-        image = image.crop((*self.origin, *image.size))
+        if not whole:
+            image = image.crop((*self.origin, *image.size))
         if path:
             image.save(path)
         return image
@@ -353,21 +388,23 @@ MENU_BUTTONS = {"1200x700": (90, 70), "1440x900": (240, 70), "1680x1050": (390, 
                 "Fullscreen": (540, 70), "New World": (255, 180), "Load World": (375, 180)}
 
 
-def wait_for_start_menu(xserver, game):
+def wait_for_start_menu(xserver, game, size=START_WINDOW):
     """The start window shows before the game listens to it: input is taken
-    only once the line after the event sources' registration has come."""
+    only once the line after the event sources' registration has come. Of
+    any size when size is None."""
     game.wait_for_line("Initializing Player")
-    return xserver.wait_for_window(START_WINDOW)
+    return xserver.wait_for_window(size or (0, 0), any_size=size is None)
 
 
-def start_game(xserver, game, choices=("New World",), size=(1440, 900)):
+def start_game(xserver, game, choices=("New World",), size=(1440, 900), start_size=START_WINDOW):
     """Clicks the start menu's buttons in order, the last being New World or
-    Load World, waits for the world, and returns the game window's id."""
-    wait_for_start_menu(xserver, game)
+    Load World, waits for the world, and returns the game window's id; of
+    any size when size is None."""
+    wait_for_start_menu(xserver, game, start_size)
     for choice in choices:
         xserver.click(*MENU_BUTTONS.get(choice, choice))
     game.wait_for_line("Starting to Draw.")
-    return xserver.wait_for_window(size)
+    return xserver.wait_for_window(size or (0, 0), any_size=size is None)
 
 
 def find_colour_box(image, colour, region=None):

@@ -49,6 +49,7 @@ class CommandLine(unittest.TestCase):
             for arguments, mentions in [
                 (["--bogus"], "--bogus"), (["-x"], "-x"),
                 (["--play"], "--play needs a folder"),
+                (["--scale"], "--scale needs a number"), (["--scale", "2x"], "not 2x"), (["--scale", "9"], "not 9"),
                 (["--play", "bad-script", "--record", "new"], "only one"),
                 (["--play", "missing"], "missing"),
                 (["--timedemo", "args-is-a-folder"], "args is not a regular file"),

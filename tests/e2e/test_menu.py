@@ -6,7 +6,9 @@ import shutil
 import tempfile
 import unittest
 
-from harness import LAUNCHER, Game, XServer, start_game, test_main
+from harness import LAUNCHER, Game, XServer, start_game, test_main, wait_until
+
+SCREEN = (1920, 1080)  # the X server's, as the harness makes it
 
 GAME = None
 DATA = None
@@ -61,11 +63,17 @@ class StartMenu(unittest.TestCase):
         if LAUNCHER:
             self.skipTest("full screen under Wine: an X error in Wine's X11 driver when the window closes")
 
-    def test_fullscreen_is_a_frameless_window_one_pixel_larger_than_the_monitor(self):
+    def test_fullscreen_covers_the_monitor_and_shows_the_whole_game(self):
+        """The game stays a pixel larger than the monitor each way; its
+        picture is fitted to the monitor, the HUD's right edge included, and
+        a click on Save where it is shown saves."""
         self.skip_full_screen_under_wine()
         game = self.launch()
-        window = start_game(self.xserver, game, ["1200x700", "Fullscreen", "New World"],
-                            size=(1921, 1081))
+        window = start_game(self.xserver, game, ["1200x700", "Fullscreen", "New World"], size=SCREEN)
+        wait_until(lambda: self.xserver.screenshot().getpixel((SCREEN[0] - 3, SCREEN[1] - 12)) == (165, 165, 165),
+                   20, "the Load face at the screen's corner")
+        self.xserver.click((1921 - 80) * SCREEN[0] // 1921, (1081 - 10) * SCREEN[1] // 1081)
+        game.wait_for_line("Saved the world!")
         self.close(game, window)
 
     def test_load_world_without_and_then_with_a_save_file(self):
@@ -87,7 +95,7 @@ class StartMenu(unittest.TestCase):
 
         self.skip_full_screen_under_wine()
         game = self.launch(workdir)
-        window = start_game(self.xserver, game, ["Fullscreen", "Load World"], size=(1921, 1081))
+        window = start_game(self.xserver, game, ["Fullscreen", "Load World"], size=SCREEN)
         at = game.lines.index("Loading a saved world")
         self.assertEqual(game.lines[at:at + 2], ["Loading a saved world", "Loaded the world!"])
         self.close(game, window)
