@@ -4,11 +4,13 @@
 // menu offers and in the full-screen window of a 1920x1080 monitor, with the
 // player at the world's start, in the centred deep band and at its end.
 // Each is reported beside the floor of the same target and size, measured in
-// the same run: clear, draw one screen-sized bitmap, flip. Also the cost of
-// one movement tick.
+// the same run: clear, draw one screen-sized bitmap, flip. The frame shown at
+// a scale is reported beside the floor at the window's real size. Also the
+// cost of one movement tick.
 #include "player/movement.h"
 #include "view/bitmaps.h"
 #include "view/frame.h"
+#include "view/picture.h"
 #include "world/terrain.h"
 
 #include "bench_support.h"
@@ -19,6 +21,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <functional>
 
@@ -42,16 +45,19 @@ struct Scene {
     ALLEGRO_DISPLAY *display = nullptr;
     HudLook hud{};
 
-    // Memory bitmaps throughout, or video bitmaps of a new display.
-    Scene(int width, int height, bool onDisplay)
+    // Memory bitmaps throughout, or video bitmaps of a new display, which
+    // may be a window of another size than the game's.
+    Scene(int width, int height, bool onDisplay, int windowWidth = 0, int windowHeight = 0)
     {
+        windowWidth = windowWidth ? windowWidth : width;
+        windowHeight = windowHeight ? windowHeight : height;
         if (!al_is_system_installed())
             al_install_system(ALLEGRO_VERSION_INT, std::atexit);
         al_init_font_addon();
         al_init_ttf_addon();
         if (onDisplay) {
             al_set_new_bitmap_flags(ALLEGRO_VIDEO_BITMAP);
-            display = al_create_display(width, height);
+            display = al_create_display(windowWidth, windowHeight);
             if (!display)
                 return;
         } else {
@@ -60,7 +66,7 @@ struct Scene {
         createBlockTypes(types);
         fillTerrain(grid.get(), types, 1);
         playerBitmap = createPlayerBitmap();
-        screenSized = createFilledBitmap(width, height, al_map_rgb(125, 125, 255));
+        screenSized = createFilledBitmap(windowWidth, windowHeight, al_map_rgb(125, 125, 255));
         hud = {al_load_font(CLODMERE_DATA_DIR "/arial.ttf", 12, 0), createHudButtonBitmap(), createHudBarBitmap(width)};
         target = display ? al_get_backbuffer(display) : al_create_bitmap(width, height);
         al_set_target_bitmap(target);
@@ -154,6 +160,58 @@ void frameCases(benchmark::internal::Benchmark *benchmark)
 }
 BENCHMARK(BM_WholeFrameOnDisplay)->Apply(frameCases);
 BENCHMARK(BM_WholeFrameInMemory)->Apply(frameCases);
+
+// The frame drawn at the game's size and shown scaled in a window of another
+// size: doubled on a high-density screen, 1.5 by hand, and the largest size
+// shrunk into a desktop with a panel. The scale is given in hundredths.
+void BM_ScaledFrameOnDisplay(benchmark::State &state)
+{
+    const int width = static_cast<int>(state.range(0)), height = static_cast<int>(state.range(1));
+    const double scale = static_cast<double>(state.range(2)) / 100;
+    const int windowWidth = static_cast<int>(std::lround(width * scale));
+    const int windowHeight = static_cast<int>(std::lround(height * scale));
+    Scene scene(width, height, true, windowWidth, windowHeight);
+    ScaledPicture picture;
+    const Presentation shown = presentGame(width, height, windowWidth, windowHeight, scale);
+    if (!scene.display || !preparePicture(picture, shown)) {
+        state.SkipWithError("no display or picture could be created (run under an X server)");
+        for (auto _ : state) {
+        }
+        return;
+    }
+    std::vector<double> floorSeconds;
+    for (int i = 0; i < floorFrames; i++)
+        floorSeconds.push_back(secondsOf([&] { scene.drawFloor(); }));
+
+    GameState record = newGameState(scene.playerBitmap);
+    record.screenWidth = width;
+    record.screenHeight = height;
+    record.playerX = places[1].x;
+    record.playerY = places[1].y;
+    std::vector<double> frameSeconds;
+    for (auto _ : state) {
+        const double seconds = secondsOf([&] {
+            al_set_target_bitmap(pictureTarget(picture, scene.display));
+            drawGameFrame(scene.grid.get(), scene.types, record, scene.hud);
+            showPicture(picture, shown, scene.display);
+            scene.present();
+        });
+        state.SetIterationTime(seconds);
+        frameSeconds.push_back(seconds);
+    }
+    preparePicture(picture, presentGame(width, height, width, height, 1)); // releases its bitmaps
+    const double floor = median(floorSeconds), frame = median(frameSeconds);
+    state.counters["frame_ms"] = frame * 1000;
+    state.counters["floor_ms"] = floor * 1000;
+    state.counters["x_floor"] = frame / floor;
+}
+BENCHMARK(BM_ScaledFrameOnDisplay)
+    ->ArgNames({"width", "height", "scale_percent"})
+    ->Args({1200, 700, 200})
+    ->Args({1200, 700, 150})
+    ->Args({1680, 1050, 97})
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime();
 
 void BM_UpdatePlayer(benchmark::State &state)
 {
