@@ -30,35 +30,25 @@ void expectRoundTripsAndBars(const Presentation &shown)
 
 TEST(Presentation, WholeScalesShowEveryGamePixelAsASquareOfWindowPixels)
 {
-    const Presentation same = presentGame(1440, 900, 1440, 900, 1);
-    EXPECT_TRUE(isActualSize(same));
-    EXPECT_EQ(same.left, 0);
-    expectRoundTripsAndBars(same);
+    EXPECT_TRUE(isActualSize(presentGame(1440, 900, 1440, 900, 1)));
 
     const Presentation twice = presentGame(1200, 700, 2560, 1440, 2);
-    EXPECT_EQ(twice.shownWidth, 2400);
     EXPECT_EQ(twice.left, 80);
-    EXPECT_EQ(twice.top, 20);
     int32_t x, y;
     // A block of the game is 20 window pixels: both ends of it are that block.
     ASSERT_TRUE(windowToGame(twice, 80 + 20 * 3, 20 + 20 * 5 + 19, x, y));
     EXPECT_EQ(x / 10, 3);
     EXPECT_EQ(y / 10, 5);
     expectRoundTripsAndBars(twice);
-    expectRoundTripsAndBars(presentGame(640, 240, 1920, 1080, 3));
 }
 
 TEST(Presentation, FractionalScalesMapEveryWindowPixelInsideThePicture)
 {
-    const Presentation larger = presentGame(1200, 700, 1800, 1050, 1.5);
-    EXPECT_EQ(larger.shownWidth, 1800);
-    expectRoundTripsAndBars(larger);
+    expectRoundTripsAndBars(presentGame(1200, 700, 1800, 1050, 1.5));
 
     // Below 1 several game pixels share a window pixel: each window pixel
     // still lands on one of them, and none lands outside the game.
     const Presentation smaller = presentGame(1200, 700, 1000, 600, 0.75);
-    EXPECT_EQ(smaller.shownWidth, 900);
-    EXPECT_EQ(smaller.left, 50);
     EXPECT_EQ(smaller.top, 37);
     int32_t x, y;
     ASSERT_TRUE(windowToGame(smaller, 50 + 899, 37 + 524, x, y));
@@ -79,19 +69,15 @@ TEST(Presentation, TheWindowFitsTheUsableAreaFrameIncluded)
     const ScreenArea usable = {0, 0, 1920, 1040};
     const ScreenFrame frame = {1, 21, 1, 5};
     WindowPlace place = placeGameWindow(1200, 700, usable, frame, 1, false);
-    EXPECT_EQ(place.scale, 1);
-    EXPECT_EQ(place.width, 1200);
     EXPECT_EQ(place.left, 359);
     EXPECT_EQ(place.top, 157);
     place = placeGameWindow(1680, 1050, usable, frame, 1, false);
     EXPECT_EQ(place.height, 1014);
-    EXPECT_EQ(place.width, 1622);
     EXPECT_EQ(place.top, 0);
     // The desktop's 150 % comes down to a whole 1; 200 % on a 4K screen stays 2.
     EXPECT_EQ(placeGameWindow(1200, 700, {0, 0, 2560, 1400}, frame, 1.5, false).scale, 1);
     place = placeGameWindow(1200, 700, {0, 0, 3840, 2120}, frame, 2, false);
     EXPECT_EQ(place.width, 2400);
-    EXPECT_EQ(place.height, 1400);
     EXPECT_EQ(placeGameWindow(1680, 1050, {0, 0, 3840, 2120}, frame, 2, false).scale, 1);
     // A scale set by hand is kept when it fits, and lowered when it does not.
     EXPECT_EQ(placeGameWindow(1200, 700, {0, 0, 2560, 1400}, {}, 1.5, true).scale, 1.5);
