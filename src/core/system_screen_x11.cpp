@@ -14,6 +14,7 @@ namespace {
 
 constexpr double ordinaryDpi = 96;
 constexpr const char *dpiResource = "Xft.dpi:";
+constexpr uint32_t insidePositionVersion = (5u << 24) | (2u << 16) | (9u << 8);
 
 // One CARDINAL property of a window; false when it is not set.
 bool cardinals(Display *x, Window window, const char *name, long *values, unsigned long count,
@@ -112,6 +113,14 @@ bool windowSizeDiffers(ALLEGRO_DISPLAY *display)
            (attributes.width != al_get_display_width(display) || attributes.height != al_get_display_height(display));
 }
 
-// The library asks the window manager for the position of the frame's
-// corner, as window managers read a position they are given.
-void placeNextWindow(int32_t left, int32_t top, ScreenFrame) { al_set_new_window_position(left, top); }
+// Allegro before 5.2.9 hands the position to the window manager, which reads
+// it as the frame's corner; from 5.2.9 on the library moves the window once
+// it is mapped so that its inside is at the position. The library that runs
+// decides, not the headers the game was built with.
+void placeNextWindow(int32_t left, int32_t top, ScreenFrame frame)
+{
+    if (al_get_allegro_version() >= insidePositionVersion)
+        al_set_new_window_position(left + frame.left, top + frame.top);
+    else
+        al_set_new_window_position(left, top);
+}
