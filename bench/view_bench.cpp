@@ -191,7 +191,7 @@ void BM_ScaledFrameOnDisplay(benchmark::State &state)
     std::vector<double> frameSeconds;
     for (auto _ : state) {
         const double seconds = secondsOf([&] {
-            al_set_target_bitmap(pictureTarget(picture, scene.display));
+            beginPicture(picture, shown, scene.display);
             drawGameFrame(scene.grid.get(), scene.types, record, scene.hud);
             showPicture(picture, shown, scene.display);
             scene.present();

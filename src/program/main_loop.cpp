@@ -74,7 +74,7 @@ void showAtActualSize()
 
 void drawFrame(const PlayContext &play, bool untilDrawn)
 {
-    al_set_target_bitmap(pictureTarget(scaledPicture, display));
+    beginPicture(scaledPicture, presentation, display);
     drawGameFrame(play.grid, play.blockTypes, gameState,
                   {hudEnabled ? hudFont : nullptr, hudButtonBitmap, hudBarBitmap});
     showPicture(scaledPicture, presentation, display);

@@ -1,6 +1,5 @@
-// The game's frame shown at a scale: drawn at the game's own size, then put
-// on the display scaled and centred, black around it. At actual size the
-// frame is drawn on the display itself, as it always was.
+// The game's frame shown at a scale, centred, black around it. At actual
+// size the frame is drawn on the display itself, as it always was.
 #pragma once
 
 #include "view/presentation.h"
@@ -8,16 +7,18 @@
 #include <allegro5/allegro.h>
 
 struct ScaledPicture {
-    ALLEGRO_BITMAP *game = nullptr;     // the frame in the game's pixels
-    ALLEGRO_BITMAP *enlarged = nullptr; // a whole multiple of it, for a fractional scale above 1
+    // The frame in the game's pixels, for a whole scale; none at actual size
+    // and at a fractional scale, where the frame is drawn on the display
+    // through a scaling transform.
+    ALLEGRO_BITMAP *game = nullptr;
 };
 
-// Makes what the presentation needs, after a change of it; none at actual
-// size. False when a bitmap cannot be made: then the frame is not scaled.
+// Makes what the presentation needs, after a change of it. False when a
+// bitmap cannot be made: then the frame is not scaled.
 bool preparePicture(ScaledPicture &picture, const Presentation &shown);
 
-// Where the frame is drawn: the game bitmap when scaled, else the display.
-ALLEGRO_BITMAP *pictureTarget(const ScaledPicture &picture, ALLEGRO_DISPLAY *display);
+// Makes the place the frame is drawn in game pixels the target bitmap.
+void beginPicture(const ScaledPicture &picture, const Presentation &shown, ALLEGRO_DISPLAY *display);
 
-// Puts a frame drawn on the game bitmap on the display; the caller flips.
+// Puts the frame drawn since beginPicture on the display; the caller flips.
 void showPicture(const ScaledPicture &picture, const Presentation &shown, ALLEGRO_DISPLAY *display);

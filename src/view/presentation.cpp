@@ -11,13 +11,14 @@ double largestFit(int32_t gameWidth, int32_t gameHeight, int32_t roomWidth, int3
     return std::min(static_cast<double>(roomWidth) / gameWidth, static_cast<double>(roomHeight) / gameHeight);
 }
 
-// Window pixels of one axis back to game pixels, or -1 off the picture.
+// Window pixels of one axis back to game pixels, or -1 off the picture: the
+// game pixel under the window pixel's centre, the one drawn there.
 int32_t toGameAxis(int32_t windowAt, int32_t start, int32_t shownLength, int32_t gameLength)
 {
     const int64_t into = static_cast<int64_t>(windowAt) - start;
     if (into < 0 || into >= shownLength)
         return -1;
-    return static_cast<int32_t>(into * gameLength / shownLength);
+    return static_cast<int32_t>((2 * into + 1) * gameLength / (2 * static_cast<int64_t>(shownLength)));
 }
 
 int32_t toWindowAxis(int32_t gameAt, int32_t start, int32_t shownLength, int32_t gameLength)

@@ -52,8 +52,8 @@ TEST(Presentation, FractionalScalesMapEveryWindowPixelInsideThePicture)
     EXPECT_EQ(smaller.top, 37);
     int32_t x, y;
     ASSERT_TRUE(windowToGame(smaller, 50 + 899, 37 + 524, x, y));
-    EXPECT_EQ(x, 1198);
-    EXPECT_EQ(y, 698);
+    EXPECT_EQ(x, 1199);
+    EXPECT_EQ(y, 699);
     EXPECT_FALSE(windowToGame(smaller, 49, 400, x, y));
     EXPECT_FALSE(windowToGame(smaller, 50 + 900, 400, x, y));
 
