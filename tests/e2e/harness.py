@@ -5,6 +5,7 @@ Every wait polls a condition until a deadline; nothing waits a fixed time.
 """
 
 import atexit
+import contextlib
 import ctypes
 import os
 import queue
@@ -35,6 +36,10 @@ def wait_until(condition, timeout, what):
         if time.monotonic() > deadline:
             raise HarnessError(f"timed out after {timeout}s waiting for {what}")
         time.sleep(POLL_SECONDS)
+
+
+# How long the focus may take to follow a WM_TAKE_FOCUS before it is sent again.
+FOCUS_RETRY_SECONDS = 1.0
 
 
 class XServer:
@@ -141,12 +146,22 @@ class XServer:
                     left, top, width, height = self.window_geometry(window)
                 except (KeyError, ValueError):
                     continue  # gone between the search and the query
+                self.manage(window)
                 if any_size or (width, height) == size:
                     if title == GAME_TITLE:
                         self.origin = (left, top)
                     return window
             return None
         return wait_until(find, timeout, f"a {size[0]}x{size[1]} window titled {title!r}")
+
+    def manage(self, window):
+        """With no window manager, does the one part of its work that Wine
+        (from 10 on) waits for: marking a mapped window's WM_STATE normal.
+        Until then Wine holds back the window's focus and configuration."""
+        if self.desktop or "WM_TAKE_FOCUS" not in self.run("xprop", "-id", str(window), "WM_PROTOCOLS"):
+            return
+        if "window state: Normal" not in self.run("xprop", "-id", str(window), "WM_STATE"):
+            set_normal_wm_state(self.display, window)
 
     def close_window(self, window):
         """What a window manager's close button does: WM_DELETE_WINDOW."""
@@ -185,10 +200,19 @@ class XServer:
             return
         if self.focused_window() == window:
             return
+        self.manage(window)
         if "input focus: False" not in self.run("xprop", "-id", str(window), "WM_HINTS"):
             self.run("xdotool", "windowfocus", str(window))
-        send_wm_protocol(self.display, window, b"WM_TAKE_FOCUS")
-        wait_until(lambda: self.focused_window() == window, timeout, f"window {window} to take the focus")
+        sent = [0.0]
+
+        def taken():  # asked again now and then: Wine drops the message while it is busy with its focus
+            if self.focused_window() == window:
+                return True
+            if time.monotonic() - sent[0] > FOCUS_RETRY_SECONDS:
+                send_wm_protocol(self.display, window, b"WM_TAKE_FOCUS")
+                sent[0] = time.monotonic()
+            return False
+        wait_until(taken, timeout, f"window {window} to take the focus")
 
     def focused_window(self):
         """The window with the keyboard focus; 0 for none or the pointer's."""
@@ -213,9 +237,12 @@ class _XEvent(ctypes.Union):
     _fields_ = [("client", _ClientMessage), ("pad", ctypes.c_long * 24)]
 
 
-def send_wm_protocol(display_name, window, protocol):
-    """A WM_PROTOCOLS client message, as a window manager sends it: the
-    close button's WM_DELETE_WINDOW, or WM_TAKE_FOCUS."""
+_IGNORE_X_ERRORS = ctypes.CFUNCTYPE(ctypes.c_int, ctypes.c_void_p, ctypes.c_void_p)(lambda _display, _error: 0)
+
+
+@contextlib.contextmanager
+def _xlib_connection(display_name):
+    """Xlib and a connection to the display, closed afterwards."""
     xlib = ctypes.cdll.LoadLibrary("libX11.so.6")
     xlib.XOpenDisplay.restype = ctypes.c_void_p
     xlib.XOpenDisplay.argtypes = [ctypes.c_char_p]
@@ -223,13 +250,36 @@ def send_wm_protocol(display_name, window, protocol):
     xlib.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
     xlib.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int,
                                 ctypes.c_long, ctypes.POINTER(_XEvent)]
+    xlib.XChangeProperty.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_ulong, ctypes.c_ulong,
+                                     ctypes.c_int, ctypes.c_int, ctypes.c_void_p, ctypes.c_int]
     xlib.XFlush.argtypes = [ctypes.c_void_p]
     xlib.XCloseDisplay.argtypes = [ctypes.c_void_p]
-
+    # Xlib's own handler ends the process on an error, such as a window
+    # that closed a moment ago; the tests see such a window gone anyway.
+    xlib.XSetErrorHandler(_IGNORE_X_ERRORS)
     connection = xlib.XOpenDisplay(display_name.encode())
     if not connection:
         raise HarnessError(f"cannot open X display {display_name}")
     try:
+        yield xlib, connection
+    finally:
+        xlib.XCloseDisplay(connection)
+
+
+def set_normal_wm_state(display_name, window):
+    """WM_STATE NormalState, no icon window: what a window manager sets on
+    a window it has mapped."""
+    with _xlib_connection(display_name) as (xlib, connection):
+        wm_state = xlib.XInternAtom(connection, b"WM_STATE", 0)
+        normal_state = (ctypes.c_long * 2)(1, 0)
+        xlib.XChangeProperty(connection, window, wm_state, wm_state, 32, 0, normal_state, 2)  # PropModeReplace
+        xlib.XFlush(connection)
+
+
+def send_wm_protocol(display_name, window, protocol):
+    """A WM_PROTOCOLS client message, as a window manager sends it: the
+    close button's WM_DELETE_WINDOW, or WM_TAKE_FOCUS."""
+    with _xlib_connection(display_name) as (xlib, connection):
         client_message = 33
         event = _XEvent()
         event.client.type = client_message
@@ -242,8 +292,6 @@ def send_wm_protocol(display_name, window, protocol):
         if not xlib.XSendEvent(connection, window, 0, 0, ctypes.byref(event)):
             raise HarnessError("XSendEvent failed")
         xlib.XFlush(connection)
-    finally:
-        xlib.XCloseDisplay(connection)
 
 
 # What runs the game: nothing for a native build, Wine for the Windows one,

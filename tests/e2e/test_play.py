@@ -2,12 +2,13 @@
 digging and placing next to the player, and saving and loading from the HUD."""
 
 import os
+import re
 import struct
 import subprocess
 import time
 import unittest
 
-from harness import Game, XServer, find_colour_box, start_game, test_main, wait_until
+from harness import LAUNCHER, Game, XServer, find_colour_box, start_game, test_main, wait_until
 
 GAME = None
 DATA = None
@@ -79,6 +80,12 @@ class NewWorld(unittest.TestCase):
         self.game.wait_for_line("Loaded the world!")
 
     def test_a_key_released_in_another_window_does_not_stay_held(self):
+        if wine_major_version() >= 10:
+            # Seen with Wine 10.0: when the X focus goes to another client's
+            # window and no window manager runs, Wine unmaps the game's
+            # window and can end the game with an X error of its own X11
+            # driver. Windows has no such failure; Linux and Wine 8 run this.
+            self.skipTest("Wine 10 without a window manager loses the window when the focus leaves it")
         wait_until(lambda: self.player_box(), 20, "the player box on screen")
         # In the screen's bottom-right corner, clear of the game window
         # wherever it is placed (at the origin here, centred under Wine).
@@ -102,6 +109,14 @@ class NewWorld(unittest.TestCase):
         first = saved_x(1)
         time.sleep(1.0)  # the span measured, not a wait for something to happen
         self.assertEqual(saved_x(2), first, "the player walked on with no key held")
+
+
+def wine_major_version():
+    """The major version of the Wine that runs the game; 0 for none."""
+    if not LAUNCHER:
+        return 0
+    found = re.match(r"wine-(\d+)", subprocess.run([*LAUNCHER, "--version"], capture_output=True, text=True).stdout)
+    return int(found.group(1)) if found else 0
 
 
 if __name__ == "__main__":
