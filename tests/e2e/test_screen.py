@@ -3,10 +3,11 @@ scaled down on a small screen, doubled on a high-density one, refitted when
 the window manager imposes its own size. The game keeps the size chosen in
 the menu, and a click lands on the game pixel shown under the pointer."""
 
+import subprocess
 import time
 import unittest
 
-from harness import START_WINDOW, Game, XServer, find_colour_box, start_game, test_main, wait_until
+from harness import LAUNCHER, START_WINDOW, Game, XServer, find_colour_box, start_game, test_main, wait_until
 
 GAME = None
 DATA = None
@@ -15,15 +16,9 @@ FACE, PLAYER = (165, 165, 165), (0, 125, 125)
 SIZES = {"1200x700": (1200, 700), "1440x900": (1440, 900), "1680x1050": (1680, 1050)}
 
 
-class Desktops(unittest.TestCase):
-    def desktop(self, size=(1920, 1080), window_manager="openbox", panel=40, dpi=None):
-        xserver = XServer(*size)
-        self.addCleanup(xserver.stop)
-        if dpi:
-            xserver.set_desktop_dpi(dpi)
-        xserver.start_desktop(window_manager, panel)
-        return xserver
-
+class ScreenChecks(unittest.TestCase):
+    """What every desktop's tests look at: where the window is and what a
+    click where a face is shown does."""
     def play(self, xserver, choice, imposed=False):
         game = Game(xserver, GAME, data_dir=DATA)
         self.addCleanup(game.stop)
@@ -45,7 +40,7 @@ class Desktops(unittest.TestCase):
     def assert_inside_work_area(self, xserver, window):
         left, top, width, height = xserver.window_geometry(window)
         frame_left, frame_right, frame_top, frame_bottom = xserver.frame_extents(window)
-        area = xserver.work_area()
+        area = xserver.work_area() or (0, 0, *xserver.size)
         self.assertGreaterEqual(left - frame_left, area[0])
         self.assertGreaterEqual(top - frame_top, area[1])
         self.assertLessEqual(left + width + frame_right, area[0] + area[2])
@@ -69,6 +64,21 @@ class Desktops(unittest.TestCase):
     def close(self, xserver, game, window):
         xserver.close_window(window)
         self.assertEqual(game.wait_for_exit(), 0, game.lines + game.errors)
+
+
+class Desktops(ScreenChecks):
+    """X11 desktops: window managers, a panel, the desktop's Xft.dpi."""
+    def setUp(self):
+        if LAUNCHER:
+            self.skipTest("X11 desktops: the Windows release's own rules are tested below")
+
+    def desktop(self, size=(1920, 1080), window_manager="openbox", panel=40, dpi=None):
+        xserver = XServer(*size)
+        self.addCleanup(xserver.stop)
+        if dpi:
+            xserver.set_desktop_dpi(dpi)
+        xserver.start_desktop(window_manager, panel)
+        return xserver
 
     def test_every_choice_fits_a_desktop_with_a_panel(self):
         xserver = self.desktop()
@@ -122,6 +132,35 @@ class Desktops(unittest.TestCase):
         wait_until(lambda: xserver.window_size(window) != (1440, 900), 20, "the imposed size")
         self.save_and_load_where_shown(xserver, game, window, (1440, 900))
         self.close(xserver, game, window)
+
+
+class WindowsDisplayScale(ScreenChecks):
+    """The Windows release at 150 %: the DPI from Wine's registry, the work
+    area the whole screen (Wine takes it from the X server its session
+    started on, which has no panel)."""
+    def setUp(self):
+        if not LAUNCHER:
+            self.skipTest("the Windows display scale: under Wine")
+        self.set_dpi(144)
+        self.addCleanup(self.set_dpi, 96)
+
+    def set_dpi(self, dpi):
+        subprocess.run([*LAUNCHER, "reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/t", "REG_DWORD",
+                        "/d", str(dpi), "/f"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
+
+    def test_150_percent_shows_whole_pixels_inside_the_work_area(self):
+        xserver = XServer()
+        self.addCleanup(xserver.stop)
+        for choice, game_size in SIZES.items():
+            with self.subTest(choice):
+                game, window = self.play(xserver, choice)
+                self.assert_inside_work_area(xserver, window)
+                # 1.5 comes down to a whole 1: the game's own pixels where
+                # they fit, the largest size below 1 where they do not.
+                self.assertEqual(xserver.window_size(window) == game_size, choice != "1680x1050")
+                if choice == "1680x1050":
+                    self.save_and_load_where_shown(xserver, game, window, game_size)
+                self.close(xserver, game, window)
 
 
 def find_changed(before, after, region):

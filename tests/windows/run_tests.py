@@ -24,7 +24,7 @@ from harness import XServer  # noqa: E402
 
 WINE = "/usr/lib/wine/wine64"
 WINESERVER = "/usr/lib/wine/wineserver64"
-WINDOW_SUITES = ("startup", "menu", "play")
+WINDOW_SUITES = ("startup", "menu", "play", "screen")
 TIMEOUT = 600
 
 
