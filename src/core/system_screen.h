@@ -37,6 +37,7 @@ ScreenFrame windowFrame(ALLEGRO_DISPLAY *display);
 // manager gave it another, perhaps before the display's events were heard.
 bool windowSizeDiffers(ALLEGRO_DISPLAY *display);
 
-// Asks that the next display open with its frame's top left corner at
-// (left, top) of the desktop; `frame` is what will surround it.
-void placeNextWindow(int32_t left, int32_t top, ScreenFrame frame);
+// Opens a display of `width` by `height` with its frame's top left corner
+// at (left, top) of the desktop; `frame` is what will surround it. Null when
+// the display cannot be made.
+ALLEGRO_DISPLAY *openPlacedWindow(int32_t width, int32_t height, int32_t left, int32_t top, ScreenFrame frame);

@@ -11,4 +11,7 @@ ScreenFrame windowFrame(ALLEGRO_DISPLAY *) { return {0, 0, 0, 0}; }
 
 bool windowSizeDiffers(ALLEGRO_DISPLAY *) { return false; }
 
-void placeNextWindow(int32_t, int32_t, ScreenFrame) {}
+ALLEGRO_DISPLAY *openPlacedWindow(int32_t width, int32_t height, int32_t, int32_t, ScreenFrame)
+{
+    return al_create_display(width, height);
+}

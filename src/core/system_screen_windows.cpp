@@ -4,6 +4,8 @@
 #include <allegro5/allegro_windows.h>
 #include <windows.h>
 
+#include <climits>
+
 namespace {
 
 constexpr double ordinaryDpi = 96;
@@ -55,7 +57,10 @@ bool windowSizeDiffers(ALLEGRO_DISPLAY *display)
 }
 
 // The library places a new window by its inside.
-void placeNextWindow(int32_t left, int32_t top, ScreenFrame frame)
+ALLEGRO_DISPLAY *openPlacedWindow(int32_t width, int32_t height, int32_t left, int32_t top, ScreenFrame frame)
 {
     al_set_new_window_position(left + frame.left, top + frame.top);
+    ALLEGRO_DISPLAY *display = al_create_display(width, height);
+    al_set_new_window_position(INT_MAX, INT_MAX);
+    return display;
 }

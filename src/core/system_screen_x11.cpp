@@ -14,7 +14,6 @@ namespace {
 
 constexpr double ordinaryDpi = 96;
 constexpr const char *dpiResource = "Xft.dpi:";
-constexpr uint32_t insidePositionVersion = (5u << 24) | (2u << 16) | (9u << 8);
 
 // One CARDINAL property of a window; false when it is not set.
 bool cardinals(Display *x, Window window, const char *name, long *values, unsigned long count,
@@ -113,14 +112,19 @@ bool windowSizeDiffers(ALLEGRO_DISPLAY *display)
            (attributes.width != al_get_display_width(display) || attributes.height != al_get_display_height(display));
 }
 
-// Allegro before 5.2.9 hands the position to the window manager, which reads
-// it as the frame's corner; from 5.2.9 on the library moves the window once
-// it is mapped so that its inside is at the position. The library that runs
-// decides, not the headers the game was built with.
-void placeNextWindow(int32_t left, int32_t top, ScreenFrame frame)
+// Moved once open, as a window manager moves a window it manages: by the
+// frame's corner. A position given before it opens is the library's to
+// interpret, and from 5.2.9 on it corrects it by the frame afterwards,
+// which goes wrong when the window manager has kept the window inside the
+// work area by then.
+ALLEGRO_DISPLAY *openPlacedWindow(int32_t width, int32_t height, int32_t left, int32_t top, ScreenFrame)
 {
-    if (al_get_allegro_version() >= insidePositionVersion)
-        al_set_new_window_position(left + frame.left, top + frame.top);
-    else
-        al_set_new_window_position(left, top);
+    ALLEGRO_DISPLAY *display = al_create_display(width, height);
+    Display *x = display ? XOpenDisplay(nullptr) : nullptr;
+    if (!x)
+        return display;
+    XMoveWindow(x, al_get_x_window_id(display), left, top);
+    XSync(x, False);
+    XCloseDisplay(x);
+    return display;
 }

@@ -1,8 +1,6 @@
 // Opening the game's window where it fits, and fitting the picture to it.
 #include "view/game_window.h"
 
-#include <climits>
-
 ALLEGRO_DISPLAY *openGameWindow(int32_t gameWidth, int32_t gameHeight, bool fullScreen,
                                 const ALLEGRO_MONITOR_INFO &monitor, ScreenFrame frame, double handScale,
                                 Presentation &shown)
@@ -28,9 +26,7 @@ ALLEGRO_DISPLAY *openGameWindow(int32_t gameWidth, int32_t gameHeight, bool full
     } else {
         const WindowPlace place = placeGameWindow(gameWidth, gameHeight, usableScreenArea(whole), frame,
                                                   handScale > 0 ? handScale : desktopScale(), handScale > 0);
-        placeNextWindow(place.left, place.top, frame);
-        display = al_create_display(place.width, place.height);
-        al_set_new_window_position(INT_MAX, INT_MAX);
+        display = openPlacedWindow(place.width, place.height, place.left, place.top, frame);
         scale = place.scale;
     }
     if (!display)

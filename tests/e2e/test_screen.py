@@ -38,13 +38,23 @@ class ScreenChecks(unittest.TestCase):
                 top + (height - shown[1]) // 2 + int((2 * y + 1) * shown[1] // (2 * game_size[1])))
 
     def assert_inside_work_area(self, xserver, window):
-        left, top, width, height = xserver.window_geometry(window)
-        frame_left, frame_right, frame_top, frame_bottom = xserver.frame_extents(window)
+        """The window, frame included, comes to rest inside the work area:
+        the window manager moves it there a moment after it opens."""
         area = xserver.work_area() or (0, 0, *xserver.size)
-        self.assertGreaterEqual(left - frame_left, area[0])
-        self.assertGreaterEqual(top - frame_top, area[1])
-        self.assertLessEqual(left + width + frame_right, area[0] + area[2])
-        self.assertLessEqual(top + height + frame_bottom, area[1] + area[3])
+
+        def outer():
+            left, top, width, height = xserver.window_geometry(window)
+            frame_left, frame_right, frame_top, frame_bottom = xserver.frame_extents(window)
+            return left - frame_left, top - frame_top, left + width + frame_right, top + height + frame_bottom
+
+        def inside():
+            box = outer()
+            return box[0] >= area[0] and box[1] >= area[1] and box[2] <= area[0] + area[2] and \
+                box[3] <= area[1] + area[3]
+        try:
+            wait_until(inside, 10, "the window inside the work area")
+        except AssertionError:
+            self.fail(f"the window's outer box {outer()} is not inside the work area {area}")
 
     def save_and_load_where_shown(self, xserver, game, window, game_size):
         """The Save and Load faces are on the screen, uncovered, and a click

@@ -87,8 +87,8 @@ const recordedScript = page =>
   page.evaluate(() => new TextDecoder().decode(Module.FS.readFile('/recording/script')));
 
 // A browser of its own for one test, closed however the test ends.
-async function inBrowser(work, viewport) {
-  const browser = await launchBrowser(viewport);
+async function inBrowser(work, viewport, deviceScaleFactor) {
+  const browser = await launchBrowser(viewport, deviceScaleFactor);
   try {
     await work(browser);
   } finally {
@@ -283,7 +283,7 @@ describe('the save slot', () => {
 });
 
 describe('the page', () => {
-  test('shows a canvas larger than the view scaled down, whole, and clicks land on the cell under the pointer',
+  test('shows the canvas whole: scaled down in a small view, at whole screen pixels on a dense screen; clicks land on the cell under the pointer',
        async () => {
     await inBrowser(async browser => {
       const page = browser.page;
@@ -300,6 +300,24 @@ describe('the page', () => {
         return (await consoleLines(page)).includes('Clicked block coords: 50.000000x1210.000000');
       }, 'a click on the cell beside the landed player');
     }, {width: 1280, height: 720});
+    // On a dense screen, whole screen pixels per game pixel where they fit:
+    // one at 150 %, two at 200 %; and the click still finds its cell.
+    for (const [density, perGamePixel] of [[1.5, 1], [2, 2]]) {
+      await inBrowser(async browser => {
+        const page = browser.page;
+        await openPage(browser);
+        await startGame(page);
+        await waitFor(async () => {
+          const box = await page.locator('#canvas').boundingBox();
+          return box.width * density === 1440 * perGamePixel && box.height * density === 900 * perGamePixel;
+        }, `the canvas at ${perGamePixel} screen pixels per game pixel at ${density * 100} %`);
+        await waitFor(async () => {
+          await clickCanvas(page, 55, 475);
+          await new Promise(resolve => setTimeout(resolve, 250));
+          return (await consoleLines(page)).includes('Clicked block coords: 50.000000x1210.000000');
+        }, 'a click on the cell beside the landed player');
+      }, {width: 1920, height: 1080}, density);
+    }
   });
 
   // Headless Chromium never hides a page, so hiding is told to the game as a

@@ -64,11 +64,11 @@ export async function serve(root = webFolder) {
 
 // A browser with a profile of its own, which lives as long as the browser:
 // a reload keeps its storage, a new browser starts empty.
-export async function launchBrowser(viewport = {width: 1920, height: 1080}) {
+export async function launchBrowser(viewport = {width: 1920, height: 1080}, deviceScaleFactor = 1) {
   const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'clodmere-profile-'));
   const context = await chromium.launchPersistentContext(profile, {
     executablePath: '/usr/bin/chromium', headless: true, args: chromiumArguments, viewport,
-    acceptDownloads: true, screen: viewport,
+    acceptDownloads: true, screen: viewport, deviceScaleFactor,
   });
   const page = context.pages()[0] || await context.newPage();
   return {

@@ -101,6 +101,36 @@ function askForFullScreenWhenScreenSized() {
   }).observe(canvas, {attributes: true, attributeFilter: ['width', 'height']});
 }
 
+// The canvas at a whole number of the screen's pixels per game pixel, as
+// the desktop game shows its window: the screen's density lowered to a
+// whole number that fits the view (1 at 150 %, 2 at 200 %); where even one
+// does not fit, as large as fits. Either way never blurred.
+function fitCanvas() {
+  const room = document.fullscreenElement ? document.fullscreenElement.getBoundingClientRect()
+                                          : {width: window.innerWidth, height: window.innerHeight};
+  const density = window.devicePixelRatio || 1;
+  const fits = scale => canvas.width * scale <= room.width && canvas.height * scale <= room.height;
+  let whole = Math.max(1, Math.floor(density));
+  while (whole > 1 && !fits(whole / density))
+    whole--;
+  const scale = fits(whole / density) ? whole / density
+                                      : Math.min(room.width / canvas.width, room.height / canvas.height);
+  const width = canvas.width * scale + 'px', height = canvas.height * scale + 'px';
+  // Set only when it changes: a style set is itself a change the observer hears.
+  if (canvas.style.width !== width || canvas.style.height !== height) {
+    canvas.style.width = width;
+    canvas.style.height = height;
+  }
+}
+
+function keepCanvasFitted() {
+  // The library sets the canvas's size, and at times its style, as it likes.
+  new MutationObserver(fitCanvas).observe(canvas, {attributes: true, attributeFilter: ['width', 'height', 'style']});
+  window.addEventListener('resize', fitCanvas);
+  document.addEventListener('fullscreenchange', fitCanvas);
+  fitCanvas();
+}
+
 // The game hears only of the window's focus: losing the canvas's counts
 // the same, so that keys held in the game are let go.
 function passCanvasFocusOn() {
@@ -127,6 +157,7 @@ uploadInput.addEventListener('change', () => {
   uploadInput.value = '';
 });
 passCanvasFocusOn();
+keepCanvasFitted();
 askForFullScreenWhenScreenSized();
 canvas.focus();
 
