@@ -19,7 +19,7 @@ if [ "${1:-}" = windows ]; then
     packages="$packages g++-mingw-w64-x86-64-posix wine wine64 xz-utils"
 fi
 if [ "${1:-}" = deb ]; then
-    packages="$packages debhelper dpkg-dev fakeroot lintian appstream desktop-file-utils debootstrap"
+    packages="$packages build-essential debhelper dpkg-dev fakeroot lintian appstream desktop-file-utils debootstrap"
 fi
 if [ "${1:-}" = web ]; then
     packages="$packages emscripten chromium xz-utils patch"
