@@ -9,6 +9,7 @@ import contextlib
 import ctypes
 import os
 import queue
+import re
 import select
 import shutil
 import sys
@@ -300,6 +301,14 @@ LAUNCHER = []
 # An installed game finds its own font: with --data "" the tests give it none
 # and take none away.
 OWN_FONT = False
+
+def wine_major_version():
+    """The major version of the Wine that runs the game; 0 for none."""
+    if not LAUNCHER:
+        return 0
+    found = re.match(r"wine-(\d+)", subprocess.run([*LAUNCHER, "--version"], capture_output=True, text=True).stdout)
+    return int(found.group(1)) if found else 0
+
 
 SANITIZER_REPORTS = ("ERROR: AddressSanitizer", "ERROR: LeakSanitizer", "runtime error:")
 

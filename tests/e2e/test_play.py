@@ -2,13 +2,12 @@
 digging and placing next to the player, and saving and loading from the HUD."""
 
 import os
-import re
 import struct
 import subprocess
 import time
 import unittest
 
-from harness import LAUNCHER, Game, XServer, find_colour_box, start_game, test_main, wait_until
+from harness import Game, XServer, find_colour_box, start_game, test_main, wait_until, wine_major_version
 
 GAME = None
 DATA = None
@@ -109,14 +108,6 @@ class NewWorld(unittest.TestCase):
         first = saved_x(1)
         time.sleep(1.0)  # the span measured, not a wait for something to happen
         self.assertEqual(saved_x(2), first, "the player walked on with no key held")
-
-
-def wine_major_version():
-    """The major version of the Wine that runs the game; 0 for none."""
-    if not LAUNCHER:
-        return 0
-    found = re.match(r"wine-(\d+)", subprocess.run([*LAUNCHER, "--version"], capture_output=True, text=True).stdout)
-    return int(found.group(1)) if found else 0
 
 
 if __name__ == "__main__":

@@ -7,7 +7,8 @@ import subprocess
 import time
 import unittest
 
-from harness import LAUNCHER, START_WINDOW, Game, XServer, find_colour_box, start_game, test_main, wait_until
+from harness import (LAUNCHER, START_WINDOW, Game, XServer, find_colour_box, start_game, test_main, wait_until,
+                     wine_major_version)
 
 GAME = None
 DATA = None
@@ -151,6 +152,12 @@ class WindowsDisplayScale(ScreenChecks):
     def setUp(self):
         if not LAUNCHER:
             self.skipTest("the Windows display scale: under Wine")
+        if wine_major_version() >= 10:
+            # Seen with Wine 10.0 at 144 DPI and no window manager: the X
+            # window is 13 pixels taller than the window's inside, the
+            # title bar measured at one DPI and the frame at the other, so
+            # nothing is where Windows would put it. Wine 8 runs this.
+            self.skipTest("Wine 10 places windows at 144 DPI 13 pixels apart from their inside")
         self.set_dpi(144)
         self.addCleanup(self.set_dpi, 96)
 
