@@ -40,6 +40,7 @@ TEST(Presentation, WholeScalesShowEveryGamePixelAsASquareOfWindowPixels)
     EXPECT_EQ(x / 10, 3);
     EXPECT_EQ(y / 10, 5);
     expectRoundTripsAndBars(twice);
+    expectRoundTripsAndBars(presentGame(1200, 700, 3840, 2160, 3));
 }
 
 TEST(Presentation, FractionalScalesMapEveryWindowPixelInsideThePicture)
