@@ -111,31 +111,25 @@ double median(std::vector<double> values)
     return values[values.size() / 2];
 }
 
-// Frames timed one by one; the floor's median is taken first, and the
-// frame's median is reported beside it with their ratio.
-void wholeFrames(benchmark::State &state, bool onDisplay)
+// The floor's median first, then each frame timed as drawFrame draws it
+// with the player at `place`; the frame's median is reported beside the
+// floor with their ratio.
+void framesAgainstFloor(benchmark::State &state, Scene &scene, int place,
+                        const std::function<void(const GameState &)> &drawFrame)
 {
-    const int width = static_cast<int>(state.range(0)), height = static_cast<int>(state.range(1));
-    Scene scene(width, height, onDisplay);
-    if (onDisplay && !scene.display) {
-        state.SkipWithError("no display could be created (run under an X server)");
-        for (auto _ : state) {
-        }
-        return;
-    }
     std::vector<double> floorSeconds;
     for (int i = 0; i < floorFrames; i++)
         floorSeconds.push_back(secondsOf([&] { scene.drawFloor(); }));
 
     GameState record = newGameState(scene.playerBitmap);
-    record.screenWidth = width;
-    record.screenHeight = height;
-    record.playerX = places[state.range(2)].x;
-    record.playerY = places[state.range(2)].y;
+    record.screenWidth = static_cast<int>(state.range(0));
+    record.screenHeight = static_cast<int>(state.range(1));
+    record.playerX = places[place].x;
+    record.playerY = places[place].y;
     std::vector<double> frameSeconds;
     for (auto _ : state) {
         const double seconds = secondsOf([&] {
-            drawGameFrame(scene.grid.get(), scene.types, record, scene.hud);
+            drawFrame(record);
             scene.present();
         });
         state.SetIterationTime(seconds);
@@ -145,6 +139,24 @@ void wholeFrames(benchmark::State &state, bool onDisplay)
     state.counters["frame_ms"] = frame * 1000;
     state.counters["floor_ms"] = floor * 1000;
     state.counters["x_floor"] = frame / floor;
+}
+
+void skipWithoutDisplay(benchmark::State &state, const char *why)
+{
+    state.SkipWithError(why);
+    for (auto _ : state) {
+    }
+}
+
+// Frames of the game at its own size, on a display or in memory.
+void wholeFrames(benchmark::State &state, bool onDisplay)
+{
+    Scene scene(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)), onDisplay);
+    if (onDisplay && !scene.display)
+        return skipWithoutDisplay(state, "no display could be created (run under an X server)");
+    framesAgainstFloor(state, scene, static_cast<int>(state.range(2)), [&](const GameState &record) {
+        drawGameFrame(scene.grid.get(), scene.types, record, scene.hud);
+    });
 }
 
 void BM_WholeFrameOnDisplay(benchmark::State &state) { wholeFrames(state, true); }
@@ -173,37 +185,14 @@ void BM_ScaledFrameOnDisplay(benchmark::State &state)
     Scene scene(width, height, true, windowWidth, windowHeight);
     ScaledPicture picture;
     const Presentation shown = presentGame(width, height, windowWidth, windowHeight, scale);
-    if (!scene.display || !preparePicture(picture, shown)) {
-        state.SkipWithError("no display or picture could be created (run under an X server)");
-        for (auto _ : state) {
-        }
-        return;
-    }
-    std::vector<double> floorSeconds;
-    for (int i = 0; i < floorFrames; i++)
-        floorSeconds.push_back(secondsOf([&] { scene.drawFloor(); }));
-
-    GameState record = newGameState(scene.playerBitmap);
-    record.screenWidth = width;
-    record.screenHeight = height;
-    record.playerX = places[1].x;
-    record.playerY = places[1].y;
-    std::vector<double> frameSeconds;
-    for (auto _ : state) {
-        const double seconds = secondsOf([&] {
-            beginPicture(picture, shown, scene.display);
-            drawGameFrame(scene.grid.get(), scene.types, record, scene.hud);
-            showPicture(picture, shown, scene.display);
-            scene.present();
-        });
-        state.SetIterationTime(seconds);
-        frameSeconds.push_back(seconds);
-    }
+    if (!scene.display || !preparePicture(picture, shown))
+        return skipWithoutDisplay(state, "no display or picture could be created (run under an X server)");
+    framesAgainstFloor(state, scene, 1, [&](const GameState &record) {
+        beginPicture(picture, shown, scene.display);
+        drawGameFrame(scene.grid.get(), scene.types, record, scene.hud);
+        showPicture(picture, shown, scene.display);
+    });
     preparePicture(picture, presentGame(width, height, width, height, 1)); // releases its bitmaps
-    const double floor = median(floorSeconds), frame = median(frameSeconds);
-    state.counters["frame_ms"] = frame * 1000;
-    state.counters["floor_ms"] = floor * 1000;
-    state.counters["x_floor"] = frame / floor;
 }
 BENCHMARK(BM_ScaledFrameOnDisplay)
     ->ArgNames({"width", "height", "scale_percent"})
