@@ -282,6 +282,16 @@ describe('the save slot', () => {
   });
 });
 
+// Once landed, the cell at canvas (55, 475) is column 5 of row 121; before,
+// the same click finds open air.
+async function clickTheCellBesideTheLandedPlayer(page) {
+  await waitFor(async () => {
+    await clickCanvas(page, 55, 475);
+    await new Promise(resolve => setTimeout(resolve, 250));
+    return (await consoleLines(page)).includes('Clicked block coords: 50.000000x1210.000000');
+  }, 'a click on the cell beside the landed player');
+}
+
 describe('the page', () => {
   test('shows the canvas whole: scaled down in a small view, at whole screen pixels on a dense screen; clicks land on the cell under the pointer',
        async () => {
@@ -292,13 +302,7 @@ describe('the page', () => {
       const box = await page.locator('#canvas').boundingBox();
       assert.ok(box.width <= 1280 && box.height <= 720 && box.height > 700, JSON.stringify(box));
       assert.ok(Math.abs(box.width / box.height - 1440 / 900) < 0.01);
-      // Once landed, the cell at canvas (55, 475) is column 5 of row 121;
-      // before, the same click finds open air.
-      await waitFor(async () => {
-        await clickCanvas(page, 55, 475);
-        await new Promise(resolve => setTimeout(resolve, 250));
-        return (await consoleLines(page)).includes('Clicked block coords: 50.000000x1210.000000');
-      }, 'a click on the cell beside the landed player');
+      await clickTheCellBesideTheLandedPlayer(page);
     }, {width: 1280, height: 720});
     // On a dense screen, whole screen pixels per game pixel where they fit:
     // one at 150 %, two at 200 %; and the click still finds its cell.
@@ -311,11 +315,7 @@ describe('the page', () => {
           const box = await page.locator('#canvas').boundingBox();
           return box.width * density === 1440 * perGamePixel && box.height * density === 900 * perGamePixel;
         }, `the canvas at ${perGamePixel} screen pixels per game pixel at ${density * 100} %`);
-        await waitFor(async () => {
-          await clickCanvas(page, 55, 475);
-          await new Promise(resolve => setTimeout(resolve, 250));
-          return (await consoleLines(page)).includes('Clicked block coords: 50.000000x1210.000000');
-        }, 'a click on the cell beside the landed player');
+        await clickTheCellBesideTheLandedPlayer(page);
       }, {width: 1920, height: 1080}, density);
     }
   });
