@@ -69,6 +69,7 @@ ClaimStep clearTheName(const char *path)
 
 SystemFile openRegularFile(const char *path)
 {
+    catchUpBeforeReading(path);
     // Look first, open only a regular file. Should the name change between
     // the look and the open, the open cannot block, and the second look
     // refuses what it found.

@@ -1,7 +1,8 @@
-// A replacement kept in the browser. The page mounts the game's folder from
-// the browser's storage (IndexedDB) before the game starts; a file renamed
-// there is kept only once the storage has taken the whole folder, which it
-// does in one transaction, so the stored slot is the old file or the new.
+// Files in a browser. The game's folder lives in memory; the page keeps
+// the save slot in the browser's storage (tools/web/page/slot.js) and
+// answers for it here: a replacement counts once the page has stored the
+// new file and read it back, and a read first takes the newest save any
+// tab of the site stored. A page without that store keeps nothing.
 #include "core/system.h"
 #include "core/system_posix.h"
 
@@ -13,27 +14,27 @@
 
 namespace {
 
-// A storage that has not answered by then never will (a failed transaction
-// may never call back): the save has failed.
-constexpr int storeWaitMilliseconds = 4000;
+// 1 once the page has kept the file at `path`, or keeps nothing there; 0
+// when its storage refused or did not answer in time (the page bounds
+// every wait).
+EM_ASYNC_JS(int, pageKeepsFile, (const char *path), {
+    if (!Module.keepFile)
+        return 1;
+    try {
+        return (await Module.keepFile(UTF8ToString(path))) ? 1 : 0;
+    } catch (error) {
+        return 0;
+    }
+});
 
-// 1 once the storage holds the folder; 0 when it refused or did not answer.
-EM_ASYNC_JS(int, storeGameFolder, (int waitMilliseconds), {
-    return await new Promise(resolve => {
-        let answered = false;
-        const answer = stored => {
-            if (!answered) {
-                answered = true;
-                resolve(stored);
-            }
-        };
-        setTimeout(() => answer(0), waitMilliseconds);
-        try {
-            FS.syncfs(false, error => answer(error ? 0 : 1));
-        } catch (error) {
-            answer(0);
-        }
-    });
+// When the storage cannot be read, the copy in memory is what there is.
+EM_ASYNC_JS(void, pageCatchesUp, (const char *path), {
+    if (!Module.catchUpFile)
+        return;
+    try {
+        await Module.catchUpFile(UTF8ToString(path));
+    } catch (error) {
+    }
 });
 
 bool readWhole(const char *path, std::vector<unsigned char> &bytes)
@@ -53,7 +54,7 @@ bool readWhole(const char *path, std::vector<unsigned char> &bytes)
 }
 
 // Puts back what stood at `path` before, or nothing when nothing did, so
-// that a Load reads what the storage still holds.
+// that the copy in memory is what the storage still holds.
 void restore(const char *path, bool existed, const std::vector<unsigned char> &bytes)
 {
     if (!existed) {
@@ -68,9 +69,9 @@ void restore(const char *path, bool existed, const std::vector<unsigned char> &b
 
 } // namespace
 
-// A file is kept once its folder is stored, which renameDurably does. An
-// fsync here would store the whole folder, the half-made file with it, and
-// wait on the storage with no bound.
+void catchUpBeforeReading(const char *path) { pageCatchesUp(path); }
+
+// A file is kept once the page has stored it, which renameDurably asks for.
 bool syncFile(SystemFile) { return true; }
 
 bool renameDurably(const char *from, const char *to)
@@ -79,7 +80,7 @@ bool renameDurably(const char *from, const char *to)
     const bool existed = readWhole(to, previous);
     if (std::rename(from, to) != 0)
         return false;
-    if (storeGameFolder(storeWaitMilliseconds))
+    if (pageKeepsFile(to))
         return true;
     restore(to, existed, previous);
     errno = EIO;

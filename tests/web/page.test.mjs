@@ -3,6 +3,8 @@
 // console, the save slot's download, upload and storage failures, a scaled
 // canvas, the focus, a hidden tab, game time, and the picture.
 import assert from 'node:assert/strict';
+import {execFileSync} from 'node:child_process';
+import crypto from 'node:crypto';
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
@@ -458,5 +460,197 @@ describe('recordings', () => {
       await page.waitForURL(url => !url.search);
       await startGame(page);
     });
+  });
+});
+
+// The slot as the storage holds it and as this tab holds it in memory, by
+// their SHA-256; the record the slot points at and the page's last kept.
+const slotState = page => page.evaluate(async () => {
+  const digest = async bytes => bytes && Array.from(new Uint8Array(await crypto.subtle.digest('SHA-256', bytes)),
+                                                    byte => byte.toString(16).padStart(2, '0')).join('');
+  const db = await new Promise((resolve, reject) => {
+    const request = indexedDB.open('clodmere-slot');
+    request.onsuccess = () => resolve(request.result);
+    request.onerror = () => reject(request.error);
+  });
+  const get = key => new Promise(resolve => {
+    const request = db.transaction('slot').objectStore('slot').get(key);
+    request.onsuccess = () => resolve(request.result);
+  });
+  const record = await get('current');
+  const stored = record && await get(record.key);
+  db.close();
+  return {key: record && record.key, length: stored && stored.length, stored: await digest(stored),
+          held: await digest(Module.FS.readFile('/clodmere/ClodmereSave.wld')), lastKept: slot.lastKept};
+});
+
+const count = async (page, line) => (await consoleLines(page)).filter(seen => seen === line).length;
+
+async function clickAndSee(page, [x, y], line) {
+  const seen = await count(page, line);
+  await clickCanvas(page, x, y);
+  await waitForLine(page, line, seen + 1);
+}
+const saveButton = [1440 - 80, 900 - 10], loadButton = [1440 - 10, 900 - 10];
+
+// What the browser's permission for durable storage is for the page's site.
+async function setDurableStorage(browser, setting) {
+  const devTools = await browser.context.newCDPSession(browser.page);
+  await devTools.send('Browser.setPermission', {permission: {name: 'persistent-storage'}, setting,
+                                                origin: server.url.slice(0, -1)});
+}
+
+const protectionLine = page => page.evaluate(() => document.getElementById('protection').textContent);
+
+describe('the saved world', () => {
+  test('is protected when the browser allows, only asked at the first Save; a save ends in a strict write read back whole, and one that reads back wrong keeps the last',
+       async () => {
+    await inBrowser(async browser => {
+      const page = browser.page;
+      await setDurableStorage(browser, 'granted');
+      await page.addInitScript(() => {
+        const persist = navigator.storage.persist.bind(navigator.storage);
+        window.persistRequests = 0;
+        navigator.storage.persist = () => {
+          window.persistRequests++;
+          return persist();
+        };
+        const transaction = IDBDatabase.prototype.transaction;
+        window.writeDurabilities = [];
+        IDBDatabase.prototype.transaction = function (names, mode, options) {
+          if (mode === 'readwrite')
+            window.writeDurabilities.push(options && options.durability);
+          return transaction.call(this, names, mode, options);
+        };
+      });
+      await openPage(browser);
+      await startGame(page);
+      assert.equal(await page.evaluate(() => window.persistRequests), 0);
+      assert.equal(await protectionLine(page), '');
+      await clickAndSee(page, saveButton, 'Saved the world!');
+      await page.waitForFunction(() => document.getElementById('protection').textContent.includes('keeps'));
+      assert.equal(await page.evaluate(() => window.persistRequests), 1);
+      const writes = await page.evaluate(() => window.writeDurabilities);
+      assert.ok(writes.length >= 2 && writes.every(durability => durability === 'strict'), String(writes));
+      const first = await slotState(page);
+      assert.equal(first.length, saveSize);
+      assert.equal(first.stored, first.held);
+
+      // The new bytes read back wrong: the save fails, the slot still
+      // holds the first, and Load brings it back.
+      await clickCanvas(page, 150, 150);
+      await page.evaluate(() => {
+        const get = IDBObjectStore.prototype.get;
+        window.restoreGet = () => { IDBObjectStore.prototype.get = get; };
+        IDBObjectStore.prototype.get = function (key) {
+          const request = get.call(this, key);
+          if (String(key).startsWith('world-'))
+            Object.defineProperty(request, 'result', {get: () => new Uint8Array(16)});
+          return request;
+        };
+      });
+      await clickAndSee(page, saveButton, 'Failed to save the world!');
+      await page.evaluate(() => window.restoreGet());
+      await clickAndSee(page, loadButton, 'Loaded the world!');
+      assert.deepEqual(await slotState(page), {...first, lastKept: first.lastKept});
+      assert.equal(await page.evaluate(() => window.persistRequests), 1);
+    });
+  });
+
+  test('is shared by two tabs in turns: a Load gets the other tab\'s save, and racing saves leave the last one whole',
+       async () => {
+    await inBrowser(async browser => {
+      await setDurableStorage(browser, 'denied');
+      const tabs = [browser.page, await browser.context.newPage()];
+      for (const tab of tabs) {
+        await tab.goto(server.url);
+        await startGame(tab);
+      }
+      // A saves, B loads A's world.
+      await clickAndSee(tabs[0], saveButton, 'Saved the world!');
+      await tabs[0].waitForFunction(() => document.getElementById('protection').textContent.includes('may clear'));
+      await clickAndSee(tabs[1], loadButton, 'Loaded the world!');
+      const saved = await slotState(tabs[0]);
+      assert.equal((await slotState(tabs[1])).held, saved.stored);
+
+      // B plays on in a world of its own: each tab's saves differ.
+      await tabs[1].reload();
+      await startGame(tabs[1]);
+      const saveAtOnce = () => Promise.all(tabs.map(tab => clickAndSee(tab, saveButton, 'Saved the world!')));
+      for (let round = 0; round < 20; round++) {
+        await saveAtOnce();
+        const states = await Promise.all(tabs.map(slotState));
+        const [last, other] = states[0].lastKept.savedAt >= states[1].lastKept.savedAt ? states : states.reverse();
+        assert.notEqual(last.held, other.held);
+        assert.equal(last.key, last.lastKept.key, `round ${round}`);
+        assert.equal(last.stored, last.held, `round ${round}`);
+        assert.equal(last.length, saveSize);
+      }
+      // A Load while the other tab saves reads the slot before or after
+      // that save: never anything else.
+      const before = (await slotState(tabs[0])).stored;
+      await Promise.all([clickAndSee(tabs[0], loadButton, 'Loaded the world!'),
+                         clickAndSee(tabs[1], saveButton, 'Saved the world!')]);
+      const [loaded, saver] = await Promise.all(tabs.map(slotState));
+      assert.ok([before, saver.held].includes(loaded.held));
+    });
+  });
+});
+
+describe('the page offline', () => {
+  test('installs as an app; after one visit it plays with no network; a new release is taken whole', async () => {
+    const releases = fs.mkdtempSync(path.join(os.tmpdir(), 'clodmere-releases-'));
+    const [first, second] = ['first', 'second'].map(name => path.join(releases, name));
+    fs.cpSync(server.root, first, {recursive: true});
+    fs.cpSync(server.root, second, {recursive: true});
+    for (const file of ['page.js', 'clodmere.js'])
+      fs.appendFileSync(path.join(second, file), `\nwindow.release${file.split('.')[0]} = 'second';\n`);
+    execFileSync('/usr/bin/python3', ['tools/web/package.py', '--service-worker', second]);
+    const site = await serve(first);
+    try {
+      await inBrowser(async browser => {
+        const page = browser.page;
+        await page.goto(site.url);
+        await startGame(page);
+        await page.waitForFunction(() => navigator.serviceWorker.controller !== null);
+        const devTools = await browser.context.newCDPSession(page);
+        assert.deepEqual((await devTools.send('Page.getInstallabilityErrors')).installabilityErrors, []);
+
+        site.close();
+        await browser.context.setOffline(true);
+        await page.reload();
+        await startGame(page);
+        await clickAndSee(page, saveButton, 'Saved the world!');
+        await page.reload();
+        await startGame(page, ['Load World']);
+        assert.ok((await consoleLines(page)).includes('Loaded the world!'));
+        await browser.context.setOffline(false);
+
+        // The second release at the same address: the first plays on until
+        // the player takes the second, then every file is the second's.
+        const next = await serve(second, new URL(site.url).port);
+        try {
+          await page.reload();
+          await startGame(page, ['Load World']);
+          assert.equal(await page.evaluate(() => window.releasepage), undefined);
+          await page.click('#take-newer-build');
+          await page.waitForFunction(() => window.releasepage === 'second' && window.releaseclodmere === 'second');
+          await startGame(page, ['Load World']);
+          const files = Object.keys(JSON.parse(fs.readFileSync(path.join(second, 'service-worker.js'), 'utf8')
+            .match(/const files = (\{[^}]*\})/)[1]));
+          const served = await page.evaluate(async names => Promise.all(names.map(async name =>
+            Array.from(new Uint8Array(await crypto.subtle.digest('SHA-256', await (await fetch(name)).arrayBuffer())),
+                       byte => byte.toString(16).padStart(2, '0')).join(''))), files);
+          const onDisk = files.map(name =>
+            crypto.createHash('sha256').update(fs.readFileSync(path.join(second, name))).digest('hex'));
+          assert.deepEqual(served, onDisk);
+          assert.equal((await page.evaluate(() => caches.keys())).length, 1);
+        } finally {
+          next.close();
+        }
+      });
+    } finally {
+      fs.rmSync(releases, {recursive: true, force: true});
+    }
   });
 });

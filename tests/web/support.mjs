@@ -34,11 +34,12 @@ const chromiumArguments = [
 
 const contentTypes = {
   '.html': 'text/html', '.js': 'text/javascript', '.mjs': 'text/javascript', '.css': 'text/css',
-  '.wasm': 'application/wasm', '.json': 'application/json',
+  '.wasm': 'application/wasm', '.json': 'application/json', '.webmanifest': 'application/manifest+json',
+  '.png': 'image/png',
 };
 
-// A static server for `root` on 127.0.0.1, on a free port.
-export async function serve(root = webFolder) {
+// A static server for `root` on 127.0.0.1, on a free port unless given.
+export async function serve(root = webFolder, port = 0) {
   const server = http.createServer((request, response) => {
     let file = path.join(root, decodeURIComponent(new URL(request.url, 'http://localhost').pathname));
     if (!file.startsWith(root)) {
@@ -58,8 +59,14 @@ export async function serve(root = webFolder) {
       response.end(bytes);
     });
   });
-  await new Promise(resolve => server.listen(0, '127.0.0.1', resolve));
-  return {url: `http://127.0.0.1:${server.address().port}/`, close: () => server.close()};
+  await new Promise(resolve => server.listen(port, '127.0.0.1', resolve));
+  return {
+    url: `http://127.0.0.1:${server.address().port}/`, root,
+    close: () => {
+      server.close();
+      server.closeAllConnections();
+    },
+  };
 }
 
 // A browser with a profile of its own, which lives as long as the browser:

@@ -11,7 +11,7 @@ set(CLODMERE_WEB_STACK -sTOTAL_STACK=5242880)
 target_link_libraries(clodmere PRIVATE clodmere_game clodmere_system_web)
 target_link_options(clodmere PRIVATE
   ${CLODMERE_WEB_STACK} -sUSE_SDL=0 -sFULL_ES2=1 -sASYNCIFY -sASYNCIFY_STACK_SIZE=262144 -sENVIRONMENT=web
-  -sINITIAL_MEMORY=67108864 -sALLOW_MEMORY_GROWTH=1 -sEXPORTED_RUNTIME_METHODS=FS,ENV,addRunDependency,removeRunDependency -lidbfs.js
+  -sINITIAL_MEMORY=67108864 -sALLOW_MEMORY_GROWTH=1 -sEXPORTED_RUNTIME_METHODS=FS,ENV,addRunDependency,removeRunDependency
   --js-library ${CMAKE_CURRENT_LIST_DIR}/webgl-errors.js
   --preload-file ${PROJECT_SOURCE_DIR}/data/arial.ttf@/data/arial.ttf)
 set_property(TARGET clodmere APPEND PROPERTY LINK_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/webgl-errors.js)

@@ -7,8 +7,6 @@ const saveName = 'ClodmereSave.wld';
 const savePath = saveFolder + '/' + saveName;
 // No save is anywhere near this large; a larger file is not read at all.
 const largestUpload = 16 * 1024 * 1024;
-// A storage that has not answered by then never will.
-const storageWaitMilliseconds = 5000;
 
 const canvas = document.getElementById('canvas');
 const consolePanel = document.getElementById('console');
@@ -26,41 +24,64 @@ function printLine(line) {
     consolePanel.scrollTop = consolePanel.scrollHeight;
 }
 
-// Calls back once with the storage's answer: null when it has the folder,
-// else what went wrong. A storage that never answers counts as a refusal.
-function syncSaveFolder(populate, done) {
-  let answered = false;
-  const answer = error => {
-    if (!answered) {
-      answered = true;
-      done(error);
-    }
-  };
-  setTimeout(() => answer('no answer'), storageWaitMilliseconds);
+// The save slot: the game's folder is in memory, and the page keeps its
+// save in the browser's storage (slot.js). The game asks, through its
+// platform layer, for a save to be kept before it says "Saved the world!",
+// and for the newest save before any Load.
+const slot = makeSaveSlot({
+  place: bytes => Module.FS.writeFile(savePath, bytes, {canOwn: true}),
+  showStatus,
+  showProtection: isProtected => {
+    document.getElementById('protection').textContent = isProtected
+      ? 'The browser keeps your saved world: it will not clear it to make room.'
+      : 'The browser may clear your saved world when it needs room, or after a week without a visit: ' +
+        'keep a copy with "Download save" now and then.';
+  },
+});
+
+const isSlot = path => (path.startsWith('/') ? path : Module.FS.cwd() + '/' + path) === savePath;
+
+async function keepFile(path) {
+  if (!isSlot(path))
+    return true;
+  slot.askToProtect();
   try {
-    Module.FS.syncfs(populate, error => answer(error ? String(error) : null));
+    await slot.keep(Module.FS.readFile(savePath));
+    return true;
   } catch (error) {
-    answer(String(error));
+    showStatus('The browser did not keep the save (' + slot.reason(error) + '): the slot holds the save before it.');
+    return false;
   }
 }
 
-// The save folder comes from the browser's storage before the game starts,
-// so that Load World finds the slot as it was left.
+// When the storage cannot be read, the copy in memory is read.
+async function catchUpFile(path) {
+  if (!isSlot(path))
+    return;
+  try {
+    await slot.catchUp();
+  } catch (error) {
+    showStatus('The browser\'s storage cannot be read (' + slot.reason(error) + '): Load reads this tab\'s copy.');
+  }
+}
+
+// The game's folder, with the newest save in it, before the game starts.
 function mountSaveFolder() {
   const FS = Module.FS;
   Module.ENV.SDL_EMSCRIPTEN_KEYBOARD_ELEMENT = '#canvas';
   FS.mkdir(saveFolder);
-  FS.mount(FS.filesystems.IDBFS, {}, saveFolder);
   FS.chdir(saveFolder);
+  Module.keepFile = keepFile;
+  Module.catchUpFile = catchUpFile;
   Module.addRunDependency('save slot');
-  syncSaveFolder(true, error => {
-    if (error)
-      showStatus('The browser\'s storage cannot be read (' + error + '): saves will not be kept.');
-    Module.removeRunDependency('save slot');
-  });
+  slot.start(savePath)
+    .catch(error => showStatus('The browser\'s storage cannot be read (' + slot.reason(error) +
+                               '): saves will not be kept.'))
+    .finally(() => Module.removeRunDependency('save slot'));
 }
 
-function downloadSave() {
+async function downloadSave() {
+  await catchUpFile(savePath);
   let bytes;
   try {
     bytes = Module.FS.readFile(savePath);
@@ -80,12 +101,13 @@ async function uploadSave(file) {
     showStatus(file.name + ' is far too large to be a save; the slot is unchanged.');
     return;
   }
-  const bytes = new Uint8Array(await file.arrayBuffer());
-  Module.FS.writeFile(savePath, bytes);
-  syncSaveFolder(false, error => {
-    showStatus(error ? 'The upload is in the slot, but the browser did not store it (' + error + ').'
-                     : file.name + ' is in the save slot: Load reads it.');
-  });
+  slot.askToProtect();
+  try {
+    await slot.keep(new Uint8Array(await file.arrayBuffer()));
+    showStatus(file.name + ' is in the save slot: Load reads it.');
+  } catch (error) {
+    showStatus('The browser did not keep ' + file.name + ' (' + slot.reason(error) + '): the slot is unchanged.');
+  }
 }
 
 // Full screen is the game's frameless window the size of the screen: once
@@ -319,11 +341,54 @@ function setUpSessionControls() {
 }
 setUpSessionControls();
 
+// After one visit the page plays with no network: a service worker keeps
+// every file of the build (service-worker.js). It is registered once the
+// game is running, so that its copy of the files never competes with the
+// game's own start. Where service workers cannot run (a file:// page,
+// plain http off this machine) the page works without.
+function keepForOffline() {
+  if (!('serviceWorker' in navigator) || !window.isSecureContext)
+    return;
+  navigator.serviceWorker.register('service-worker.js', {updateViaCache: 'none'})
+    .then(offerNewerBuilds, error => printLine('The page cannot be kept for offline play: ' + error.message));
+}
+
+// A newer build waits beside the running one until the player takes it;
+// then every tab reloads onto it whole.
+function offerNewerBuilds(registration) {
+  const offer = document.getElementById('newer-build');
+  let taking = false;
+  const offerWorker = worker => {
+    offer.hidden = false;
+    document.getElementById('take-newer-build').onclick = () => {
+      taking = true;
+      if (worker.state === 'activated')
+        location.reload();
+      else
+        worker.postMessage('take over');
+    };
+  };
+  navigator.serviceWorker.addEventListener('controllerchange', () => {
+    if (taking)
+      location.reload();
+  });
+  if (registration.waiting && navigator.serviceWorker.controller)
+    offerWorker(registration.waiting);
+  registration.addEventListener('updatefound', () => {
+    const worker = registration.installing;
+    worker.addEventListener('statechange', () => {
+      if (worker.state === 'installed' && navigator.serviceWorker.controller)
+        offerWorker(worker);
+    });
+  });
+}
+
 var Module = {
   canvas: canvas,
   print: printLine,
   printErr: printLine, // a terminal shows standard error too
   preRun: [mountSaveFolder],
+  onRuntimeInitialized: keepForOffline,
 };
 if (sessionMode) {
   Module.arguments = ['--' + sessionMode, sessionsFolder + '/' + sessionName];
