@@ -102,6 +102,14 @@ async function openPage(browser, query = '') {
   await browser.page.goto(server.url + query);
 }
 
+// A click on the canvas, then the line it prints one more time.
+async function clickAndSee(page, [x, y], line) {
+  const seen = (await consoleLines(page)).filter(printed => printed === line).length;
+  await clickCanvas(page, x, y);
+  await waitForLine(page, line, seen + 1);
+}
+const saveButton = [1440 - 80, 900 - 10], loadButton = [1440 - 10, 900 - 10];
+
 // From the player standing on the grass: walk, jump, dig beside the feet,
 // choose 1 to 4, place the grass back, Save, Load, Save again. Returns the
 // last save, as "Download save" gives it.
@@ -125,14 +133,9 @@ async function playAWhile(page) {
   await clickCanvas(page, ...cell, 'right');
   await waitForPixel(page, ...cell, grass, 'the grass put back');
 
-  const saves = (await consoleLines(page)).filter(line => line === 'Saved the world!').length;
-  await clickCanvas(page, 1440 - 80, 900 - 10);
-  await waitForLine(page, 'Saved the world!', saves + 1);
-  const loads = (await consoleLines(page)).filter(line => line === 'Loaded the world!').length;
-  await clickCanvas(page, 1440 - 10, 900 - 10);
-  await waitForLine(page, 'Loaded the world!', loads + 1);
-  await clickCanvas(page, 1440 - 80, 900 - 10);
-  await waitForLine(page, 'Saved the world!', saves + 2);
+  await clickAndSee(page, saveButton, 'Saved the world!');
+  await clickAndSee(page, loadButton, 'Loaded the world!');
+  await clickAndSee(page, saveButton, 'Saved the world!');
   const saved = await downloadSave(page);
   assert.equal(saved.length, saveSize);
   return saved;
@@ -183,8 +186,7 @@ describe('a new player', () => {
       await startGame(page, ['Load World']);
       assert.deepEqual(linesAfter(await consoleLines(page), 'Loading a saved world', firstEvent),
                        ['Loaded the world!']);
-      await clickCanvas(page, 1440 - 80, 900 - 10);
-      await waitForLine(page, 'Saved the world!');
+      await clickAndSee(page, saveButton, 'Saved the world!');
       assert.deepEqual(withoutHandles(await downloadSave(page)), withoutHandles(saved));
     });
   });
@@ -247,8 +249,7 @@ describe('the save slot', () => {
       await page.setInputFiles('#upload', {name: 'ClodmereSave.wld', mimeType: 'application/octet-stream',
                                            buffer: Buffer.alloc(1000, 7)});
       await page.waitForFunction(() => document.getElementById('status').textContent.includes('in the save slot'));
-      await clickCanvas(page, 1440 - 10, 900 - 10);
-      await waitForLine(page, 'Error Loading');
+      await clickAndSee(page, loadButton, 'Error Loading');
       assert.deepEqual((await consoleLines(page)).slice(-2), ['Save file is damaged', 'Error Loading']);
     });
   });
@@ -258,8 +259,7 @@ describe('the save slot', () => {
       const page = browser.page;
       await openPage(browser);
       await startGame(page);
-      await clickCanvas(page, 1440 - 80, 900 - 10);
-      await waitForLine(page, 'Saved the world!');
+      await clickAndSee(page, saveButton, 'Saved the world!');
       const first = await downloadSave(page);
       await clickCanvas(page, 150, 150); // a click changes nothing in the world but is a line
 
@@ -267,19 +267,16 @@ describe('the save slot', () => {
       await page.evaluate(() => {
         IDBObjectStore.prototype.put = () => { throw new DOMException('full', 'QuotaExceededError'); };
     });
-    await clickCanvas(page, 1440 - 80, 900 - 10);
-    await waitForLine(page, 'Failed to save the world!');
+    await clickAndSee(page, saveButton, 'Failed to save the world!');
     assert.deepEqual(await downloadSave(page), first);
 
     // Storage blocked: nothing ever answers.
     await page.evaluate(() => {
       IDBDatabase.prototype.transaction = () => ({objectStore: () => ({index: () => ({openKeyCursor: () => ({})})})});
     });
-    await clickCanvas(page, 1440 - 80, 900 - 10);
-    await waitForLine(page, 'Failed to save the world!', 2);
+    await clickAndSee(page, saveButton, 'Failed to save the world!');
     assert.deepEqual(await downloadSave(page), first);
-    await clickCanvas(page, 1440 - 10, 900 - 10);
-    await waitForLine(page, 'Loaded the world!');
+    await clickAndSee(page, loadButton, 'Loaded the world!');
     });
   });
 });
@@ -484,23 +481,12 @@ const slotState = page => page.evaluate(async () => {
           held: await digest(Module.FS.readFile('/clodmere/ClodmereSave.wld')), lastKept: slot.lastKept};
 });
 
-const count = async (page, line) => (await consoleLines(page)).filter(seen => seen === line).length;
-
-async function clickAndSee(page, [x, y], line) {
-  const seen = await count(page, line);
-  await clickCanvas(page, x, y);
-  await waitForLine(page, line, seen + 1);
-}
-const saveButton = [1440 - 80, 900 - 10], loadButton = [1440 - 10, 900 - 10];
-
 // What the browser's permission for durable storage is for the page's site.
 async function setDurableStorage(browser, setting) {
   const devTools = await browser.context.newCDPSession(browser.page);
   await devTools.send('Browser.setPermission', {permission: {name: 'persistent-storage'}, setting,
                                                 origin: server.url.slice(0, -1)});
 }
-
-const protectionLine = page => page.evaluate(() => document.getElementById('protection').textContent);
 
 describe('the saved world', () => {
   test('is protected when the browser allows, only asked at the first Save; a save ends in a strict write read back whole, and one that reads back wrong keeps the last',
@@ -526,7 +512,7 @@ describe('the saved world', () => {
       await openPage(browser);
       await startGame(page);
       assert.equal(await page.evaluate(() => window.persistRequests), 0);
-      assert.equal(await protectionLine(page), '');
+      assert.equal(await page.locator('#protection').textContent(), '');
       await clickAndSee(page, saveButton, 'Saved the world!');
       await page.waitForFunction(() => document.getElementById('protection').textContent.includes('keeps'));
       assert.equal(await page.evaluate(() => window.persistRequests), 1);
@@ -554,6 +540,29 @@ describe('the saved world', () => {
       await clickAndSee(page, loadButton, 'Loaded the world!');
       assert.deepEqual(await slotState(page), {...first, lastKept: first.lastKept});
       assert.equal(await page.evaluate(() => window.persistRequests), 1);
+
+      // A world saved by an earlier version of the page, in the library's
+      // folder store, is taken over when the slot is empty.
+      await page.evaluate(async () => {
+        const bytes = Module.FS.readFile('/clodmere/ClodmereSave.wld');
+        const done = request => new Promise((resolve, reject) => {
+          request.onsuccess = () => resolve(request.result);
+          request.onerror = () => reject(request.error);
+        });
+        const opening = indexedDB.open('/clodmere', 21);
+        opening.onupgradeneeded = () => opening.result.createObjectStore('FILE_DATA');
+        const old = await done(opening);
+        const putting = old.transaction('FILE_DATA', 'readwrite').objectStore('FILE_DATA')
+          .put({timestamp: new Date(), mode: 0o100644, contents: bytes}, '/clodmere/ClodmereSave.wld');
+        await done(putting);
+        old.close();
+        await done(indexedDB.deleteDatabase('clodmere-slot'));
+      });
+      await page.reload();
+      await startGame(page, ['Load World']);
+      assert.ok((await consoleLines(page)).includes('Loaded the world!'));
+      assert.match(await page.evaluate(() => document.getElementById('status').textContent), /earlier version/);
+      assert.equal((await slotState(page)).stored, first.stored);
     });
   });
 

@@ -55,7 +55,12 @@ function makeSaveSlot({place, showStatus, showProtection}) {
         const request = indexedDB.open(database, 1);
         request.onupgradeneeded = () => request.result.createObjectStore(objects);
         request.onsuccess = () => {
-          request.result.onversionchange = () => request.result.close();
+          // Another page replaces or deletes the store: let it, and open
+          // it anew when next needed.
+          request.result.onversionchange = () => {
+            request.result.close();
+            opened = null;
+          };
           resolve(request.result);
         };
         request.onerror = () => reject(request.error || new Error('the storage cannot be opened'));
