@@ -34,8 +34,8 @@ const slot = makeSaveSlot({
   showProtection: isProtected => {
     document.getElementById('protection').textContent = isProtected
       ? 'The browser keeps your saved world: it will not clear it to make room.'
-      : 'The browser may clear your saved world when it needs room, or after a week without a visit: ' +
-        'keep a copy with "Download save" now and then.';
+      : 'The browser may clear your saved world (to make room, or after a week away): keep a copy with ' +
+        '"Download save".';
   },
 });
 
