@@ -3,11 +3,15 @@
 // bare WebGL page of the same size that uploads a one-pixel-per-cell image,
 // draws it over the canvas and presents, every frame (bare-webgl.html). In
 // both, each timed frame ends with one pixel read back, so that a figure is
-// a drawn frame. Also the download's size gzipped and the time from a load
-// to the first drawn menu, on a first visit and from the offline cache.
+// a drawn frame. The two take turns, game then bare, for three rounds at
+// each size, so that what the machine does meanwhile falls on both; each
+// ratio is given as the median of the rounds with their spread. Also the
+// download's size gzipped and the time from a load to the first drawn
+// menu, on a first visit and from the offline cache.
 //
 //   node bench/web/bench.mjs      (the environment as for tests/web/support.mjs)
 import fs from 'node:fs';
+import os from 'node:os';
 import path from 'node:path';
 import zlib from 'node:zlib';
 
@@ -15,6 +19,9 @@ import {canvasPixels, launchBrowser, pixelAt, serve, waitForLine, webFolder} fro
 
 const sessions = [['dig-a-shaft', 1440, 900], ['dig-a-shaft-full-screen', 1921, 1081]];
 const bareFrames = 600;
+const rounds = 3;
+// Rounds further apart than this were disturbed by something else.
+const steadySpread = 0.1;
 const benchTimeout = 600000;
 const here = path.dirname(new URL(import.meta.url).pathname);
 
@@ -80,14 +87,26 @@ const folder = fs.mkdtempSync(path.join(path.dirname(webFolder), '.bench-'));
 fs.cpSync(webFolder, folder, {recursive: true});
 fs.copyFileSync(path.join(here, 'bare-webgl.html'), path.join(folder, 'bare-webgl.html'));
 const server = await serve(folder);
+const [load] = os.loadavg();
+if (load > os.cpus().length / 2)
+  console.log(`the machine is busy before the run (load ${load.toFixed(1)} on ${os.cpus().length} processors)`);
 const browser = await launchBrowser();
 try {
   const menu = await firstMenus(browser.page, server.url);
   for (const [session, width, height] of sessions) {
-    const game = await timeDemo(browser.page, server.url, session);
-    const bare = await bareFrame(browser.page, server.url, width, height);
-    console.log(`${session} (${width}x${height}): ${game.report}`);
-    console.log(`  bare WebGL: ${bare.report}; the game's frame is ${(game.median / bare.median).toFixed(2)} x_bare`);
+    const ratios = [];
+    for (let round = 1; round <= rounds; round++) {
+      const game = await timeDemo(browser.page, server.url, session);
+      const bare = await bareFrame(browser.page, server.url, width, height);
+      ratios.push(game.median / bare.median);
+      console.log(`${session} (${width}x${height}), round ${round}: ${game.report}`);
+      console.log(`  bare WebGL: ${bare.report}; the game's frame is ${ratios.at(-1).toFixed(2)} x_bare`);
+    }
+    ratios.sort((a, b) => a - b);
+    const spread = ratios.at(-1) / ratios[0] - 1;
+    console.log(`${session} (${width}x${height}): the game's frame is ${ratios[rounds >> 1].toFixed(2)} x_bare ` +
+                `(median of ${rounds} rounds; ${ratios[0].toFixed(2)} to ${ratios.at(-1).toFixed(2)})` +
+                (spread > steadySpread ? `: the rounds differ by ${(spread * 100).toFixed(0)} %, the machine was busy` : ''));
   }
   const size = downloadSize();
   console.log(`download: ${(size.plain / 1e6).toFixed(2)} MB, ${(size.gzipped / 1e6).toFixed(2)} MB gzipped`);

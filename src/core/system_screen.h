@@ -41,3 +41,8 @@ bool windowSizeDiffers(ALLEGRO_DISPLAY *display);
 // at (left, top) of the desktop; `frame` is what will surround it. Null when
 // the display cannot be made.
 ALLEGRO_DISPLAY *openPlacedWindow(int32_t width, int32_t height, int32_t left, int32_t top, ScreenFrame frame);
+
+// The pixel shader for a plain copy of a bitmap (a white tint, no blending),
+// where the default shader's per-pixel tint is a cost worth saving: in a
+// browser, whose WebGL often draws on the CPU. Null where it is not.
+const char *plainCopyPixelShader();

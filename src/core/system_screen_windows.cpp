@@ -64,3 +64,5 @@ ALLEGRO_DISPLAY *openPlacedWindow(int32_t width, int32_t height, int32_t left, i
     al_set_new_window_position(INT_MAX, INT_MAX);
     return display;
 }
+
+const char *plainCopyPixelShader() { return nullptr; }

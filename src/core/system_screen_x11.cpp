@@ -128,3 +128,5 @@ ALLEGRO_DISPLAY *openPlacedWindow(int32_t width, int32_t height, int32_t left, i
     XCloseDisplay(x);
     return display;
 }
+
+const char *plainCopyPixelShader() { return nullptr; }

@@ -9,6 +9,7 @@
 // Were a tile ever not one plain colour, this file would have to draw tiles.
 #include "view/world_view.h"
 
+#include "core/system_screen.h"
 #include "view/camera.h"
 
 #include <allegro5/allegro.h>
@@ -39,6 +40,38 @@ struct SlotImage {
     int columns = 0, rows = 0;
 };
 SlotImage slotImage;
+
+// The display's shader for drawing the image as it is, where the system
+// has one (plainCopyPixelShader); null otherwise, or when it cannot be made.
+struct CopyShader {
+    ALLEGRO_DISPLAY *display = nullptr;
+    ALLEGRO_SHADER *shader = nullptr;
+};
+CopyShader copyShader;
+
+ALLEGRO_SHADER *makeCopyShader(const char *pixelSource)
+{
+    ALLEGRO_SHADER *shader = al_create_shader(ALLEGRO_SHADER_GLSL);
+    if (shader && al_attach_shader_source(shader, ALLEGRO_VERTEX_SHADER,
+                                          al_get_default_shader_source(ALLEGRO_SHADER_GLSL, ALLEGRO_VERTEX_SHADER)) &&
+        al_attach_shader_source(shader, ALLEGRO_PIXEL_SHADER, pixelSource) && al_build_shader(shader))
+        return shader;
+    if (shader)
+        al_destroy_shader(shader);
+    return nullptr;
+}
+
+// A shader is made once per display. One of a display that was closed is
+// left alone: its program went with its context.
+ALLEGRO_SHADER *copyShaderFor(ALLEGRO_DISPLAY *display)
+{
+    const char *pixelSource = plainCopyPixelShader();
+    if (!display || !pixelSource)
+        return nullptr;
+    if (copyShader.display != display)
+        copyShader = {display, makeCopyShader(pixelSource)};
+    return copyShader.shader;
+}
 
 // Tile colours in the image's layout, read once per tile: tiles live as long
 // as the program.
@@ -150,9 +183,14 @@ void drawSlots(ALLEGRO_BITMAP *image, int columns, int rows, const Camera &camer
     ALLEGRO_STATE blender;
     al_store_state(&blender, ALLEGRO_STATE_BLENDER);
     al_set_blender(ALLEGRO_ADD, ALLEGRO_ONE, ALLEGRO_ZERO);
+    ALLEGRO_SHADER *copy = copyShaderFor(slotImage.display);
+    if (copy)
+        al_use_shader(copy);
     al_draw_scaled_bitmap(image, 0, 0, static_cast<float>(columns), static_cast<float>(rows),
                           static_cast<float>(-camera.offsetX), static_cast<float>(-camera.offsetY),
                           static_cast<float>(columns * tileSize), static_cast<float>(rows * tileSize), 0);
+    if (copy)
+        al_use_shader(nullptr);
     al_restore_state(&blender);
 }
 
