@@ -54,6 +54,18 @@ function downloadSize() {
   return {plain, gzipped};
 }
 
+// How idle the processors are over a few seconds, from none to all: what
+// else the machine is doing, before the benchmark does anything.
+const quietIdle = 0.8;
+async function idleShare(seconds = 3) {
+  const idleAndTotal = () => os.cpus().reduce(([idle, total], cpu) =>
+    [idle + cpu.times.idle, total + Object.values(cpu.times).reduce((sum, time) => sum + time, 0)], [0, 0]);
+  const [idleBefore, totalBefore] = idleAndTotal();
+  await new Promise(resolve => setTimeout(resolve, seconds * 1000));
+  const [idleAfter, totalAfter] = idleAndTotal();
+  return (idleAfter - idleBefore) / Math.max(1, totalAfter - totalBefore);
+}
+
 // From the start of a load to the first drawn menu: to the moment the
 // screenshot that first shows it was asked for, since it shows the canvas
 // of that moment (making the picture takes a while longer).
@@ -87,9 +99,9 @@ const folder = fs.mkdtempSync(path.join(path.dirname(webFolder), '.bench-'));
 fs.cpSync(webFolder, folder, {recursive: true});
 fs.copyFileSync(path.join(here, 'bare-webgl.html'), path.join(folder, 'bare-webgl.html'));
 const server = await serve(folder);
-const [load] = os.loadavg();
-if (load > os.cpus().length / 2)
-  console.log(`the machine is busy before the run (load ${load.toFixed(1)} on ${os.cpus().length} processors)`);
+const idle = await idleShare();
+if (idle < quietIdle)
+  console.log(`the machine is busy before the run: its processors were ${(idle * 100).toFixed(0)} % idle`);
 const browser = await launchBrowser();
 try {
   const menu = await firstMenus(browser.page, server.url);
