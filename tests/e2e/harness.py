@@ -83,7 +83,7 @@ class XServer:
         return subprocess.run(args, env=self.env, capture_output=True, text=True,
                               timeout=30).stdout
 
-    def start_desktop(self, window_manager="openbox", panel=40, timeout=20):
+    def start_desktop(self, window_manager="openbox", panel=40, timeout=60):
         """A window manager, and a panel that reserves `panel` pixels at the
         bottom; returns once the work area leaves the panel out."""
         def start(command):
@@ -94,8 +94,11 @@ class XServer:
                    f"{window_manager} to manage the screen")
         if panel:
             start([sys.executable, PANEL, str(panel)])
-            wait_until(lambda: self.work_area() == (0, 0, self.size[0], self.size[1] - panel), timeout,
-                       "the work area without the panel")
+            wanted = (0, 0, self.size[0], self.size[1] - panel)
+            try:
+                wait_until(lambda: self.work_area() == wanted, timeout, f"the work area {wanted} without the panel")
+            except HarnessError as error:
+                raise HarnessError(f"{error}; it is {self.work_area()}") from None
 
     def work_area(self):
         """(left, top, width, height) of the current desktop's work area, or None."""

@@ -22,10 +22,22 @@ def main():
                                width=width, height=height)
     atom = x.intern_atom
     window.change_property(atom("_NET_WM_WINDOW_TYPE"), Xatom.ATOM, 32, [atom("_NET_WM_WINDOW_TYPE_DOCK")])
-    window.change_property(atom("_NET_WM_STRUT"), Xatom.CARDINAL, 32, [0, 0, 0, height])
-    window.change_property(atom("_NET_WM_STRUT_PARTIAL"), Xatom.CARDINAL, 32,
-                           [0, 0, 0, height, 0, 0, 0, 0, 0, 0, 0, width - 1])
+
+    def reserve_strip():
+        window.change_property(atom("_NET_WM_STRUT"), Xatom.CARDINAL, 32, [0, 0, 0, height])
+        window.change_property(atom("_NET_WM_STRUT_PARTIAL"), Xatom.CARDINAL, 32,
+                               [0, 0, 0, height, 0, 0, 0, 0, 0, 0, 0, width - 1])
+
+    reserve_strip()
+    window.change_attributes(event_mask=X.StructureNotifyMask)
     window.map()
+    x.sync()
+    # Once the window manager has mapped the panel, the strip is asked for
+    # again: a manager still starting up when the panel appeared may have
+    # missed it, and hears a changed property of a window it manages.
+    while x.next_event().type != X.MapNotify:
+        pass
+    reserve_strip()
     x.sync()
     print("ready", flush=True)
     while True:
