@@ -3,12 +3,12 @@
 // bare WebGL page of the same size that uploads a one-pixel-per-cell image,
 // draws it over the canvas and presents, every frame (bare-webgl.html). In
 // both, each timed frame ends with one pixel read back, so that a figure is
-// a drawn frame. The two take turns, game then bare, for three rounds at
-// each size, so that what the machine does meanwhile falls on both; each
-// ratio is given as the median of the rounds with their spread. Also the
-// download's size gzipped and the time from a load to the first drawn
-// menu, on a first visit and from the offline cache, in three browsers of
-// their own.
+// a drawn frame. The two take turns, each game run between two bare ones,
+// for three rounds at each size, so that what the machine does meanwhile
+// falls on both; each ratio is given as the median of the rounds with
+// their spread. Also the download's size gzipped and the time from a load
+// to the first drawn menu, on a first visit and from the offline cache, in
+// three browsers of their own.
 //
 //   node bench/web/bench.mjs      (the environment as for tests/web/support.mjs)
 import fs from 'node:fs';
@@ -146,13 +146,18 @@ try {
   const browser = await launchBrowser();
   try {
     for (const [session, width, height] of sessions) {
+      // Each game run between two bare ones, measured against their mean:
+      // a machine that slows down or speeds up meanwhile falls on both.
       const ratios = [];
+      let bareBefore = await bareFrame(browser.page, server.url, width, height);
       for (let round = 1; round <= rounds; round++) {
         const game = await timeDemo(browser.page, server.url, session);
-        const bare = await bareFrame(browser.page, server.url, width, height);
-        ratios.push(game.median / bare.median);
+        const bareAfter = await bareFrame(browser.page, server.url, width, height);
+        ratios.push(game.median / ((bareBefore.median + bareAfter.median) / 2));
         console.log(`${session} (${width}x${height}), round ${round}: ${game.report}`);
-        console.log(`  bare WebGL: ${bare.report}; the game's frame is ${ratios.at(-1).toFixed(2)} x_bare`);
+        console.log(`  bare WebGL before and after: ${bareBefore.median} and ${bareAfter.median} ms; ` +
+                    `the game's frame is ${ratios.at(-1).toFixed(2)} x_bare`);
+        bareBefore = bareAfter;
       }
       const ratio = medianAndRange(ratios, 2);
       const spread = ratio.high / ratio.low - 1;

@@ -7,7 +7,8 @@
 #
 # SOURCES_DIR holds SDL2-2.26.5.tar.gz, freetype-2.12.1.tar.xz and
 # allegro-5.2.8.0.tar.gz; they are checked against their SHA-256 before use,
-# and Allegro gets tools/web/allegro-web.patch. OUT_DIR/prefix receives the
+# Allegro gets tools/web/allegro-web.patch and FreeType the module list of
+# tools/web/ftmodule.h. OUT_DIR/prefix receives the
 # headers and libraries.
 set -eu
 
@@ -17,9 +18,11 @@ out=$(cd "$2" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/../release-sources.sh"
 patch_file=$here/allegro-web.patch
+freetype_modules=$here/ftmodule.h
 prefix=$out/prefix
-# What the cache was built from: the sources, the patch and this script.
-stamp="$sdl_sha $freetype_sha $allegro_sha $(sha256sum "$0" "$patch_file" | cut -d' ' -f1 | tr '\n' ' ')"
+# What the cache was built from: the sources, the patch, FreeType's module
+# list and this script.
+stamp="$sdl_sha $freetype_sha $allegro_sha $(sha256sum "$0" "$patch_file" "$freetype_modules" | cut -d' ' -f1 | tr '\n' ' ')"
 already_built "$prefix" "$stamp" && exit 0
 check_source "$sources" $sdl.tar.gz $sdl_sha browser
 check_source "$sources" $freetype.tar.xz $freetype_sha browser
@@ -27,6 +30,7 @@ check_source "$sources" $allegro.tar.gz $allegro_sha browser
 
 unpack_sources "$sources" "$out" $sdl.tar.gz $freetype.tar.xz $allegro.tar.gz
 patch -d "$out/src/$allegro" -p1 --quiet < "$patch_file"
+cp "$freetype_modules" "$out/src/$freetype/include/freetype/config/ftmodule.h"
 jobs=$(nproc)
 
 # Runs a step with its output in a log, shown when the step fails.
