@@ -31,9 +31,8 @@ void drawValue(ALLEGRO_FONT *font, int x, int y, const char *format, Value value
                  line);
 }
 
-void drawButton(ALLEGRO_FONT *font, ALLEGRO_BITMAP *face, int faceX, int faceY, const char *label)
+void drawButtonLabel(ALLEGRO_FONT *font, int faceX, int faceY, const char *label)
 {
-    al_draw_bitmap(face, static_cast<float>(faceX), static_cast<float>(faceY), 0);
     al_draw_text(font, al_map_rgb(0, 0, 0), static_cast<float>(faceX + hudButtonSize / 2),
                  static_cast<float>(faceY + labelBelowFace), ALLEGRO_ALIGN_CENTRE, label);
 }
@@ -65,6 +64,13 @@ void drawHud(GameState state, const Block blockTypes[blockTypeCount], ALLEGRO_FO
                        static_cast<float>(textY + markerBelowText), 0);
     }
 
-    drawButton(font, buttonFace, width - loadButtonFromRight, height - hudButtonFromBottom, "Load");
-    drawButton(font, buttonFace, width - saveButtonFromRight, height - hudButtonFromBottom, "Save");
+    // Both faces, then both labels: each label lies on its own face only,
+    // so the picture is that of face, label, face, label, and the held
+    // drawing gives each kind one batch.
+    const int faceY = height - hudButtonFromBottom;
+    const int loadX = width - loadButtonFromRight, saveX = width - saveButtonFromRight;
+    al_draw_bitmap(buttonFace, static_cast<float>(loadX), static_cast<float>(faceY), 0);
+    al_draw_bitmap(buttonFace, static_cast<float>(saveX), static_cast<float>(faceY), 0);
+    drawButtonLabel(font, loadX, faceY, "Load");
+    drawButtonLabel(font, saveX, faceY, "Save");
 }
