@@ -619,9 +619,19 @@ describe('the page offline', () => {
     try {
       await inBrowser(async browser => {
         const page = browser.page;
+        // The worker's copy of the files must not compete with the first
+        // start: it is asked for only once the menu has been drawn.
+        await page.addInitScript(() => {
+          const register = navigator.serviceWorker.register.bind(navigator.serviceWorker);
+          navigator.serviceWorker.register = (...options) => {
+            window.registeredAfter = document.getElementById('console').textContent.split('\n').at(-2);
+            return register(...options);
+          };
+        });
         await page.goto(site.url);
         await startGame(page);
         await page.waitForFunction(() => navigator.serviceWorker.controller !== null);
+        assert.equal(await page.evaluate(() => window.registeredAfter), 'Initializing Player');
         const devTools = await browser.context.newCDPSession(page);
         assert.deepEqual((await devTools.send('Page.getInstallabilityErrors')).installabilityErrors, []);
 
